@@ -28,10 +28,7 @@ struct Grapheme {
     std::size_t end {};
 };
 
-gunichar char_at(std::string_view text, std::size_t at)
-{
-    return g_utf8_get_char(text.data() + at);
-}
+gunichar char_at(std::string_view text, std::size_t at) { return g_utf8_get_char(text.data() + at); }
 
 // The grapheme clusters of each whitespace-separated word in `text`.
 std::vector<std::vector<Grapheme>> words_of(std::string_view text)
@@ -57,8 +54,8 @@ std::vector<std::vector<Grapheme>> words_of(std::string_view text)
 // brackets, '@' and the like.
 std::optional<Grapheme> initial_of(std::string_view text, std::vector<Grapheme> const& word)
 {
-    auto const found = std::find_if(word.begin(), word.end(),
-        [&](Grapheme g) { return g_unichar_isalnum(char_at(text, g.start)); });
+    auto const found = std::find_if(
+        word.begin(), word.end(), [&](Grapheme g) { return g_unichar_isalnum(char_at(text, g.start)); });
     if (found == word.end())
         return std::nullopt;
     return *found;
@@ -127,7 +124,8 @@ void Avatar::draw_at(DrawContext& ctx, Point center, float diameter, std::string
         return;
     ctx.scene.fill_disc(center, diameter / 2, color);
     float const size = diameter * 0.4f;
-    std::string const initials = ctx.text.fit(initials_for_name(name), diameter * 0.8f, size, Weight::Semibold);
+    std::string const initials
+        = ctx.text.fit(initials_for_name(name), diameter * 0.8f, size, Weight::Semibold);
     if (!initials.empty()) {
         auto shaped = ctx.text.shape(initials, TextStyle { .size = size, .weight = Weight::Semibold });
         Size const extent = shaped->size();

@@ -14,6 +14,7 @@ constexpr Weight label_weight = Weight::Medium;
 constexpr float hover_lift = 0.08f;
 constexpr float active_darken = 0.15f;
 constexpr float toggle_tint = 0.25f;
+constexpr float toggle_darken = 0.1f;
 constexpr float focus_ring_width = 2;
 
 struct Look {
@@ -37,8 +38,23 @@ Look base_look(Theme const& theme, ButtonKind kind)
     return { theme.secondary, theme.on_surface(theme.secondary), true };
 }
 
-// Hover lifts the fill towards white, holding it down darkens it, a toggle that is on takes
-// some accent. A quiet button has no fill to change, so it gains the row hover colour instead.
+// A toggle that is on looks held in: neutral kinds take some accent, coloured kinds darken.
+Color toggled_fill(Theme const& theme, ButtonKind kind, Color fill)
+{
+    switch (kind) {
+    case ButtonKind::Quiet:
+        return theme.selected;
+    case ButtonKind::Normal:
+        return Colors::mix(fill, theme.accent, toggle_tint);
+    case ButtonKind::Primary:
+    case ButtonKind::Destructive:
+        break;
+    }
+    return Colors::mix(fill, colors::black, toggle_darken);
+}
+
+// Hover lifts the fill towards white and holding it down darkens it. A quiet button has no fill to change, so
+// it gains the row hover colour instead.
 Look state_look(Theme const& theme, ButtonKind kind, ButtonState state)
 {
     Look look = base_look(theme, kind);
@@ -46,7 +62,7 @@ Look state_look(Theme const& theme, ButtonKind kind, ButtonState state)
         return look;
     bool const quiet = kind == ButtonKind::Quiet;
     if (state.pressed)
-        look.fill = quiet ? theme.selected : Colors::mix(look.fill, theme.accent, toggle_tint);
+        look.fill = toggled_fill(theme, kind, look.fill);
     if (state.active)
         look.fill = quiet ? Colors::mix(theme.hover, colors::black, active_darken)
                           : Colors::mix(look.fill, colors::black, active_darken);
@@ -88,8 +104,8 @@ Size Button::measure(TextRenderer& text, Theme const& theme, std::string_view la
     return { label_width + 2 * m.padding_x, std::max(2 * m.padding_y + line, m.min_height) };
 }
 
-void Button::paint(DrawContext& ctx, Rect rect, std::string_view label, ButtonKind kind, ButtonState state,
-    float text_size)
+void Button::paint(
+    DrawContext& ctx, Rect rect, std::string_view label, ButtonKind kind, ButtonState state, float text_size)
 {
     if (rect.empty() || !finite(rect))
         return;
@@ -104,8 +120,8 @@ void Button::paint(DrawContext& ctx, Rect rect, std::string_view label, ButtonKi
     if (look.outline)
         ctx.scene.stroke_round_rect(inset(rect, 0.5f), radius, 1, theme.hairline);
     if (state.focused && !state.disabled)
-        ctx.scene.stroke_round_rect(inset(rect, -focus_ring_width), radius + focus_ring_width, focus_ring_width,
-            theme.accent);
+        ctx.scene.stroke_round_rect(
+            inset(rect, -focus_ring_width), radius + focus_ring_width, focus_ring_width, theme.accent);
     paint_label(ctx, rect, m, label, look.label);
     if (state.disabled)
         ctx.scene.pop_layer();

@@ -35,13 +35,16 @@ Rect place(Point anchor, Size size, Rect window, float margin) noexcept
     return clamp_inside({ x, y, size.w, size.h }, window, margin);
 }
 
-// Parses the index out of "context-menu:item:<index>", accepting only plain decimal digits.
+// Parses the index out of "context-menu:item:<index>", accepting only the decimal form the
+// menu itself writes: digits, no sign, no leading zero.
 std::optional<std::size_t> parse_item_id(std::string_view id)
 {
     if (!id.starts_with(item_id_prefix))
         return std::nullopt;
     std::string_view const digits = id.substr(item_id_prefix.size());
-    if (digits.empty() || !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    bool const plain = !digits.empty() && (digits.size() == 1 || digits.front() != '0')
+        && std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (!plain)
         return std::nullopt;
     std::size_t index {};
     auto const [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), index);
@@ -119,7 +122,8 @@ std::optional<Rect> ContextMenu::item_rect(std::size_t index) const noexcept
     if (index >= m_items.size())
         return std::nullopt;
     Rect const menu = rect();
-    return Rect { menu.x + padding, menu.y + padding + float(index) * item_height, menu.w - 2 * padding, item_height };
+    return Rect { menu.x + padding, menu.y + padding + float(index) * item_height, menu.w - 2 * padding,
+        item_height };
 }
 
 std::optional<std::size_t> ContextMenu::item_at(Point pos) const noexcept
@@ -131,7 +135,6 @@ std::optional<std::size_t> ContextMenu::item_at(Point pos) const noexcept
     auto const index = std::size_t((pos.y - rows.y) / item_height);
     return index < m_items.size() ? std::optional { index } : std::nullopt;
 }
-
 
 MenuResponse ContextMenu::handle_event(Event const& event, EventContext& ctx)
 {
@@ -272,7 +275,9 @@ std::vector<AccessNode> ContextMenu::accessibility() const
 {
     if (!m_open)
         return {};
-    AccessNode menu { .id = std::string { menu_id }, .role = Role::Menu, .label = "Context menu", .rect = rect() };
+    AccessNode menu {
+        .id = std::string { menu_id }, .role = Role::Menu, .label = "Context menu", .rect = rect()
+    };
     for (std::size_t i = 0; i < m_items.size(); ++i) {
         menu.children.push_back({ .id = std::string { item_id_prefix } + std::to_string(i),
             .role = Role::MenuItem,

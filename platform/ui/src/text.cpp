@@ -324,6 +324,7 @@ struct TextRenderer::Impl {
     explicit Impl(std::string family_list, std::size_t capacity)
         : families(std::move(family_list))
         , cache(capacity)
+        , fits(capacity)
     {
         font_map.reset(pango_cairo_font_map_new());
         VERIFY(font_map);
@@ -348,12 +349,16 @@ struct TextRenderer::Impl {
     // A layout holding the (repaired) text in the style, not yet frozen into a PangoShapedText.
     Prepared prepare(std::string_view text, ResolvedStyle const& style) const;
     std::shared_ptr<PangoShapedText const> shape(std::string_view text, ResolvedStyle const& style);
+    // The fitting rule for a positive width, measuring through the layout cache.
+    std::string fit(std::string_view text, float width, ResolvedStyle const& style);
 
     std::string families;
     PangoFontMapPtr font_map;
     PangoContextPtr context;
     PangoFontDescriptionPtr base_font;
     ShapeCache cache;
+    // Fitting probes several prefixes, so labels re-fitted every frame keep their results too.
+    FitCache fits;
 };
 
 TextRenderer::Impl::Prepared TextRenderer::Impl::prepare(std::string_view text, ResolvedStyle const& style) const
@@ -379,13 +384,33 @@ TextRenderer::Impl::Prepared TextRenderer::Impl::prepare(std::string_view text, 
 
 std::shared_ptr<PangoShapedText const> TextRenderer::Impl::shape(std::string_view text, ResolvedStyle const& style)
 {
-    ShapeKey const key = ShapeKey::make(text, style.size, style.weight, style.wrap_width, style.line_height_factor);
-    if (auto hit = cache.find(key))
-        return hit;
+    TextKey const key = TextKey::make(text, style.size, style.weight, style.wrap_width, style.line_height_factor);
+    if (auto const* hit = cache.find(key))
+        return *hit;
     Prepared prepared = prepare(text, style);
     auto shaped = std::make_shared<PangoShapedText const>(std::move(prepared.layout), std::move(prepared.map), text.size());
     cache.insert(key, shaped);
     return shaped;
+}
+
+std::string TextRenderer::Impl::fit(std::string_view text, float width, ResolvedStyle const& style)
+{
+    auto const within = [&](std::string_view candidate) { return shape(candidate, style)->size().w <= width; };
+    if (within(text))
+        return std::string(text);
+    std::vector<std::size_t> const bounds = grapheme_boundaries(text);
+    auto const with_ellipsis = [&](std::size_t cut) { return std::string(text.substr(0, cut)).append(ellipsis); };
+    // bounds[low] is known to fit (or is 0, which is taken regardless); bounds[high] is known not to.
+    std::size_t low = 0, high = bounds.size() - 1;
+    while (high - low > 1) {
+        std::size_t const mid = low + (high - low) / 2;
+        (within(with_ellipsis(bounds[mid])) ? low : high) = mid;
+    }
+    // Kerning can make a longer prefix narrower by a hair, so widths are only nearly monotone; a
+    // step past the search result catches the cases where that matters.
+    while (low + 1 < bounds.size() - 1 && within(with_ellipsis(bounds[low + 1])))
+        ++low;
+    return with_ellipsis(bounds[low]);
 }
 
 TextRenderer::TextRenderer()
@@ -443,22 +468,13 @@ std::string TextRenderer::fit(std::string_view text, float width, float size, We
 {
     if (!(width > 0))
         return {};
-    auto const fits = [&](std::string_view candidate) { return measure_weighted(candidate, size, weight).w <= width; };
-    if (fits(text))
-        return std::string(text);
-    std::vector<std::size_t> const bounds = grapheme_boundaries(text);
-    auto const with_ellipsis = [&](std::size_t cut) { return std::string(text.substr(0, cut)).append(ellipsis); };
-    // bounds[low] is known to fit (or is 0, which is taken regardless); bounds[high] is known not to.
-    std::size_t low = 0, high = bounds.size() - 1;
-    while (high - low > 1) {
-        std::size_t const mid = low + (high - low) / 2;
-        (fits(with_ellipsis(bounds[mid])) ? low : high) = mid;
-    }
-    // Kerning can make a longer prefix narrower by a hair, so widths are only nearly monotone; a
-    // step past the search result catches the cases where that matters.
-    while (low + 1 < bounds.size() - 1 && fits(with_ellipsis(bounds[low + 1])))
-        ++low;
-    return with_ellipsis(bounds[low]);
+    ResolvedStyle const style = resolve({ size, weight });
+    TextKey const key = TextKey::make(text, style.size, style.weight, width, 1);
+    if (std::string const* hit = m_impl->fits.find(key))
+        return *hit;
+    std::string fitted = m_impl->fit(text, width, style);
+    m_impl->fits.insert(key, fitted);
+    return fitted;
 }
 
 void TextRenderer::draw_fitted(
@@ -511,7 +527,11 @@ std::vector<Rect> TextRenderer::selection_rects(ShapedText const& shaped, std::s
 
 TextCacheStats TextRenderer::cache_stats() const noexcept { return m_impl->cache.stats(); }
 
-void TextRenderer::clear_cache() { m_impl->cache.clear(); }
+void TextRenderer::clear_cache()
+{
+    m_impl->cache.clear();
+    m_impl->fits.clear();
+}
 
 // ---- Font availability ----
 
@@ -620,3 +640,12 @@ std::vector<std::size_t> grapheme_boundaries(std::string_view text)
 }
 
 } // namespace vrel_ui
+
+#if defined(__SANITIZE_ADDRESS__)
+// fontconfig 2.14 leaks a pattern while parsing its configuration, once per process, on the
+// thread Pango starts to load it. It is not ours to free, and without this every program that
+// shapes text fails under LeakSanitizer. It lives here because this file is linked into every
+// program that loads fonts.
+extern "C" char const* __lsan_default_suppressions();
+extern "C" char const* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+#endif

@@ -10,6 +10,8 @@ namespace {
 constexpr float caret_width = 1.5f;
 constexpr float selection_alpha = 0.3f;
 constexpr float wheel_step_lines = 3;
+// Wider than any screen; it keeps an absurd rect from overflowing Pango's integer units.
+constexpr float max_wrap_width = 100000;
 
 // The byte offset of code point `index` in UTF-8 text, clamped to the text. Input methods count
 // their preedit cursor in characters.
@@ -27,6 +29,10 @@ std::size_t code_point_offset(std::string_view text, int index)
 TextEdit::Extend extend_with(Modifiers mods) { return (mods & ModShift) ? TextEdit::Extend::Yes : TextEdit::Extend::No; }
 
 bool is_vertical(Key key) { return key == Key::Up || key == Key::Down || key == Key::PageUp || key == Key::PageDown; }
+
+// Clamps, sending NaN to the low end: pointer positions from a broken event must not reach Pango,
+// whose integer units overflow on them.
+float clamp_finite(float v, float low, float high) { return std::isnan(v) ? low : std::clamp(v, low, high); }
 
 bool is_finite(Rect r)
 {
@@ -66,6 +72,13 @@ void TextInput::set_cursor_pos(std::size_t byte)
     m_reveal_caret = true;
 }
 
+void TextInput::set_selection(std::size_t anchor, std::size_t caret)
+{
+    m_edit.set_selection(anchor, caret);
+    m_preferred_x.reset();
+    m_reveal_caret = true;
+}
+
 void TextInput::insert_at_cursor(std::string_view text) { note_edit(m_edit.insert(text, TextEdit::InsertKind::Pasted)); }
 
 void TextInput::apply_layout_external(Rect rect)
@@ -96,7 +109,7 @@ TextStyle TextInput::layout_style(float width) const
 {
     TextStyle style = m_style;
     if (width > 0)
-        style.wrap_width = width;
+        style.wrap_width = std::min(width, max_wrap_width);
     return style;
 }
 
@@ -153,7 +166,9 @@ std::size_t TextInput::index_at_point(TextRenderer& renderer, Point window) cons
     Rect const content = content_rect();
     // Points above or below the text (a drag that left the field) land on its first or last line.
     float const bottom = std::max(0.f, shaped->size().h - 0.5f);
-    Point const local { std::max(0.f, window.x - content.x), std::clamp(window.y - content.y + m_scroll, 0.f, bottom) };
+    float const right = std::max(content.w, shaped->size().w) + 1;
+    Point const local { clamp_finite(window.x - content.x, 0, right),
+        clamp_finite(window.y - content.y + m_scroll, 0, bottom) };
     return m_edit.snap(from_display(renderer.index_at(*shaped, local)));
 }
 

@@ -91,7 +91,7 @@ Theme Theme::light()
     t.hover = Color::rgb(0xECEEF2);
     t.accent = Color::rgb(0x4B56D2);
     t.on_accent = colors::white;
-    t.error = Color::rgb(0xC0352B);
+    t.error = Color::rgb(0xBD3329);
     t.alert = Color::rgb(0xD23346);
     t.live = Color::rgb(0x1E8A4C);
     t.secondary = Color::rgb(0xE6E8EE);
@@ -130,7 +130,7 @@ Theme Theme::dark_theme()
     // dark enough for white labels on accent buttons.
     t.accent = Color::rgb(0x5F6BDB);
     t.on_accent = colors::white;
-    t.error = Color::rgb(0xF0675C);
+    t.error = Color::rgb(0xF26D62);
     t.alert = Color::rgb(0xD23346);
     t.live = Color::rgb(0x2E9E5B);
     t.secondary = Color::rgb(0x33353C);

@@ -69,8 +69,8 @@ std::optional<double> TooltipHost::due_at() const
 
 Rect tooltip_bubble_rect(Size text, Point anchor, Rect window) noexcept
 {
-    Rect const bubble { anchor.x + pointer_offset.x, anchor.y + pointer_offset.y, text.w + 2 * bubble_padding_x,
-        text.h + 2 * bubble_padding_y };
+    Rect const bubble { anchor.x + pointer_offset.x, anchor.y + pointer_offset.y,
+        text.w + 2 * bubble_padding_x, text.h + 2 * bubble_padding_y };
     return clamp_inside(bubble, window, window_margin);
 }
 

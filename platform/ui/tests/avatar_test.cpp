@@ -125,8 +125,8 @@ TEST_F(AvatarDraw, PresenceDotSitsOnTheLowerRightRim)
 
 TEST_F(AvatarDraw, UnusableDiameterDrawsNothing)
 {
-    for (float const diameter : { 0.f, -4.f, std::numeric_limits<float>::quiet_NaN(),
-             std::numeric_limits<float>::infinity() }) {
+    for (float const diameter :
+        { 0.f, -4.f, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity() }) {
         SCOPED_TRACE(diameter);
         Avatar::draw_at(m_ctx, { 10, 10 }, diameter, "Ada", m_theme.accent, m_theme.online);
         EXPECT_EQ(m_scene.size(), 0u);

@@ -26,8 +26,7 @@ protected:
         }
         return std::nullopt;
     }
-    template<class T>
-    std::vector<T> commands_of()
+    template <class T> std::vector<T> commands_of()
     {
         std::vector<T> found;
         for (auto const& command : m_scene.commands()) {
@@ -142,7 +141,8 @@ TEST_F(ButtonTest, FocusDrawsARingOutsideTheButton)
 TEST_F(ButtonTest, UnusableRectPaintsNothing)
 {
     float const nan = std::numeric_limits<float>::quiet_NaN();
-    for (Rect const r : { Rect {}, Rect { 0, 0, -10, 20 }, Rect { nan, 0, 50, 20 }, Rect { 0, 0, nan, 20 } }) {
+    for (Rect const r :
+        { Rect {}, Rect { 0, 0, -10, 20 }, Rect { nan, 0, 50, 20 }, Rect { 0, 0, nan, 20 } }) {
         Button::paint(m_ctx, r, "Send", ButtonKind::Normal, { .hovered = true, .disabled = true });
         EXPECT_EQ(m_scene.size(), 0u);
     }

@@ -53,7 +53,8 @@ TEST_F(ContextMenuTest, ClampedOpeningStaysInsideTheWindow)
         { "room everywhere", { 100, 100 }, false, false },
         { "near the right edge", { 790, 100 }, true, false },
         { "near the bottom edge", { 100, 590 }, false, true },
-        { "bottom-right corner", { 799, 599 }, true, true },
+        { "near the bottom-right corner", { 780, 580 }, true, true },
+        { "in the bottom-right margin", { 799, 599 }, true, true },
         { "outside the top-left", { -50, -50 }, false, false },
         { "outside the bottom-right", { 2000, 2000 }, true, true },
     };
@@ -64,12 +65,15 @@ TEST_F(ContextMenuTest, ClampedOpeningStaysInsideTheWindow)
         ASSERT_TRUE(m_menu.is_open());
         Rect const r = m_menu.rect();
         EXPECT_TRUE(inside_with_margin(r, window, 8)) << r.x << "," << r.y << " " << r.w << "x" << r.h;
-        if (c.flips_left && c.anchor.x < window.right())
+        if (c.flips_left && c.anchor.x <= window.right() - 8) {
             EXPECT_FLOAT_EQ(r.right(), c.anchor.x);
-        if (!c.flips_left && c.anchor.x >= 8)
+        }
+        if (!c.flips_left && c.anchor.x >= 8) {
             EXPECT_FLOAT_EQ(r.x, c.anchor.x);
-        if (c.flips_up && c.anchor.y < window.bottom())
+        }
+        if (c.flips_up && c.anchor.y <= window.bottom() - 8) {
             EXPECT_FLOAT_EQ(r.bottom(), c.anchor.y);
+        }
     }
 }
 
@@ -132,8 +136,9 @@ TEST_F(ContextMenuTest, KeyboardHighlightWraps)
     };
     // Down from nothing takes the first item, Up from the first the last, and both wrap.
     Step const steps[] = { { Key::Down, ModNone, 0 }, { Key::Down, ModNone, 1 }, { Key::Down, ModNone, 2 },
-        { Key::Down, ModNone, 0 }, { Key::Up, ModNone, 2 }, { Key::Up, ModNone, 1 }, { Key::Home, ModNone, 0 },
-        { Key::Up, ModNone, 2 }, { Key::Tab, ModNone, 0 }, { Key::Tab, ModShift, 2 }, { Key::End, ModNone, 2 } };
+        { Key::Down, ModNone, 0 }, { Key::Up, ModNone, 2 }, { Key::Up, ModNone, 1 },
+        { Key::Home, ModNone, 0 }, { Key::Up, ModNone, 2 }, { Key::Tab, ModNone, 0 },
+        { Key::Tab, ModShift, 2 }, { Key::End, ModNone, 2 } };
     m_menu.open_at({ 10, 10 });
     for (Step const& s : steps) {
         MenuResponse const r = key(s.key, s.mods);
@@ -181,7 +186,8 @@ TEST_F(ContextMenuTest, ReleaseWithoutPressInsideChoosesNothing)
 {
     // The release of the right click that opened the menu may land on an item.
     m_menu.open_at({ 10, 10 });
-    EXPECT_EQ(send(PointerUp { middle_of(0), PointerButton::Secondary }), (MenuResponse { .consumed = true }));
+    EXPECT_EQ(
+        send(PointerUp { middle_of(0), PointerButton::Secondary }), (MenuResponse { .consumed = true }));
     EXPECT_EQ(send(PointerUp { middle_of(0), PointerButton::Primary }), (MenuResponse { .consumed = true }));
     EXPECT_TRUE(m_menu.is_open());
     // A press inside released outside any item chooses nothing either.
@@ -194,15 +200,16 @@ TEST_F(ContextMenuTest, PressOutsideClosesAndIsConsumed)
 {
     for (PointerButton const button : { PointerButton::Primary, PointerButton::Secondary }) {
         m_menu.open_at({ 10, 10 });
-        EXPECT_EQ(send(PointerDown { { 500, 500 }, button }), (MenuResponse { .closed = true, .consumed = true }));
+        EXPECT_EQ(
+            send(PointerDown { { 500, 500 }, button }), (MenuResponse { .closed = true, .consumed = true }));
         EXPECT_FALSE(m_menu.is_open());
     }
 }
 
 TEST_F(ContextMenuTest, EventsPassThroughAClosedMenu)
 {
-    Event const events[] = { PointerMove { { 20, 20 } }, PointerDown { { 20, 20 } }, KeyDown { .key = Key::Escape },
-        TextEntered { "a" } };
+    Event const events[] = { PointerMove { { 20, 20 } }, PointerDown { { 20, 20 } },
+        KeyDown { .key = Key::Escape }, TextEntered { "a" } };
     for (Event const& event : events)
         EXPECT_EQ(send(event), MenuResponse {});
 }

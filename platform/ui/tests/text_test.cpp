@@ -322,6 +322,16 @@ TEST(TextFit, CutsAtTheLongestFittingClusterPrefix)
     }
 }
 
+TEST(TextFit, RefittingShapesNothingNew)
+{
+    TextRenderer r("Inter", 64);
+    std::string const first = r.fit("A label that has to be cut", 60, 14);
+    TextCacheStats const before = r.cache_stats();
+    EXPECT_EQ(r.fit("A label that has to be cut", 60, 14), first);
+    EXPECT_EQ(r.cache_stats().misses, before.misses);
+    EXPECT_NE(r.fit("A label that has to be cut", 90, 14), first) << "the width is part of the key";
+}
+
 TEST(TextFit, DrawFittedDrawsTheFittedText)
 {
     Scene scene;
@@ -514,11 +524,11 @@ TEST(TextCaret, IndicesAreClampedAndMovedToCharacterStarts)
 
 TEST(TextCaret, WrappedTextPutsLaterCaretsOnLowerLines)
 {
-    std::string const text = "first line words then second line";
+    std::string const text = "first line words then more";
     auto const shaped = renderer().shape(text, { 14, Weight::Regular, renderer().measure("first line words", 14).w + 4, 1 });
     ASSERT_EQ(shaped->line_count(), 2);
     Rect const first = renderer().caret_rect(*shaped, 0);
-    Rect const later = renderer().caret_rect(*shaped, text.find("second"));
+    Rect const later = renderer().caret_rect(*shaped, text.find("more"));
     EXPECT_GT(later.y, first.y + first.h / 2);
     EXPECT_EQ(renderer().index_at(*shaped, { 0.5f, later.y + later.h / 2 }), text.find("then"));
 }

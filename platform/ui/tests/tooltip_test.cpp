@@ -44,7 +44,8 @@ TEST(TooltipHost, LabelChangeHidesAtOnceAndWaitsAgain)
 
 TEST(TooltipHost, NothingUnderThePointerHides)
 {
-    for (std::optional<std::string> const none : { std::optional<std::string> {}, std::optional<std::string> { "" } }) {
+    for (std::optional<std::string> const& none :
+        { std::optional<std::string> {}, std::optional<std::string> { "" } }) {
         TooltipHost host;
         host.on_pointer("Mute", { 10, 10 }, 0);
         host.tick(delay);
@@ -94,7 +95,8 @@ TEST(TooltipBubble, PlacedBelowRightAndKeptInsideTheWindow)
     EXPECT_GT(free.y, 100);
     EXPECT_GT(free.w, text.w);
     EXPECT_GT(free.h, text.h);
-    for (Point const anchor : { Point { 395, 100 }, Point { 100, 295 }, Point { 399, 299 }, Point { -20, -20 } }) {
+    for (Point const anchor :
+        { Point { 395, 100 }, Point { 100, 295 }, Point { 399, 299 }, Point { -20, -20 } }) {
         SCOPED_TRACE(testing::Message() << anchor.x << "," << anchor.y);
         Rect const r = tooltip_bubble_rect(text, anchor, window);
         EXPECT_EQ(r.w, free.w);

@@ -30,12 +30,8 @@ TEST(Transition, OpensWithCubicEaseOut)
     };
     // Cubic ease-out: 1 - (1 - t)^3 over the 0.2 s duration.
     constexpr Sample samples[] = {
-        { 10.0, 0, true },
-        { 10.05, 0.578125f, true },
-        { 10.1, 0.875f, true },
-        { 10.15, 0.984375f, true },
-        { 10.2, 1, false },
-        { 11.0, 1, false },
+        { 10.0, 0, true }, { 10.05, 0.578125f, true }, { 10.1, 0.875f, true }, { 10.15, 0.984375f, true },
+        { 10.2, 1, false }, { 11.0, 1, false },
         { 9.0, 0, true }, // a clock read from before the start holds the start value
     };
     Transition t = Transition::closed();
@@ -130,8 +126,8 @@ TEST(Transition, ValueStaysInRangeForAnyClock)
 {
     Transition t = Transition::closed();
     t.set_open(true, 1, motion);
-    for (double const now : { nan, -std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity(),
-             -1e300, 1e300 }) {
+    for (double const now : { nan, -std::numeric_limits<double>::infinity(),
+             std::numeric_limits<double>::infinity(), -1e300, 1e300 }) {
         SCOPED_TRACE(now);
         float const v = t.value(now);
         EXPECT_GE(v, 0);

@@ -17,10 +17,10 @@ enum class ButtonKind : std::uint8_t { Normal, Primary, Destructive, Quiet };
 // What the pointer and the keyboard are doing to a button this frame.
 struct ButtonState {
     bool hovered {};
-    bool active {};   // held down right now
+    bool active {}; // held down right now
     bool disabled {}; // drawn faded; hover and press are ignored
-    bool pressed {};  // a toggle button that is on
-    bool focused {};  // has the keyboard: drawn with a focus ring
+    bool pressed {}; // a toggle button that is on
+    bool focused {}; // has the keyboard: drawn with a focus ring
     friend bool operator==(ButtonState, ButtonState) = default;
 };
 
@@ -41,8 +41,8 @@ public:
     [[nodiscard]] static ButtonMetrics metrics(Theme const& theme, float text_size = 13);
     // The natural size: the label's width plus horizontal padding, and the taller of one line
     // with vertical padding and the minimum height.
-    [[nodiscard]] static Size measure(TextRenderer& text, Theme const& theme, std::string_view label,
-        float text_size = 13);
+    [[nodiscard]] static Size measure(
+        TextRenderer& text, Theme const& theme, std::string_view label, float text_size = 13);
     // Paints the button into `rect` with the label centred and cut to fit; nothing for an
     // empty or non-finite rect.
     static void paint(DrawContext& ctx, Rect rect, std::string_view label, ButtonKind kind, ButtonState state,

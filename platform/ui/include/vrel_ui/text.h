@@ -93,6 +93,9 @@ struct TextCacheStats {
     std::size_t entries {};
 };
 
+// NOTE: A renderer and the layouts it shapes belong to one thread (Pango is not thread-safe).
+// Text that is not valid UTF-8 is drawn with U+FFFD per invalid byte; byte indices still refer
+// to the caller's bytes, each invalid byte counting as one character.
 class TextRenderer {
 public:
     // Default families: Inter for text, Noto Color Emoji for emoji, Noto Sans for the rest.

@@ -57,6 +57,8 @@ public:
     // Collapses the selection at `byte`, moved back to a grapheme boundary.
     void set_cursor_pos(std::size_t byte);
     [[nodiscard]] std::size_t cursor_pos() const noexcept { return m_edit.caret(); }
+    // Selects from `anchor` to the caret at `caret`, both moved back to grapheme boundaries.
+    void set_selection(std::size_t anchor, std::size_t caret);
     // Inserts at the caret, replacing the selection, as the user would (an emoji picker, a
     // mention completion): it counts as a user edit and is undoable.
     void insert_at_cursor(std::string_view text);
