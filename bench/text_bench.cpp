@@ -29,13 +29,17 @@ std::vector<std::string> mixed_emoji_texts()
         "\U0001F9D1\u200D\U0001F4BB",
         "\U0001F389",
     };
-    constexpr std::array<std::string_view, 6> words { "deploy", "café", "review", "lunch", "Größe", "standup" };
+    constexpr std::array<std::string_view, 6> words { "deploy", "café", "review", "lunch", "Größe",
+        "standup" };
     std::vector<std::string> texts;
     texts.reserve(text_count);
     for (std::size_t i = 0; i < text_count; ++i) {
         std::string text = "Message " + std::to_string(i) + " about ";
         text.append(words[i % words.size()]).append(" ").append(emoji[i % emoji.size()]);
-        text.append(" and ").append(words[(i / 3) % words.size()]).append(" ").append(emoji[(i / 5) % emoji.size()]);
+        text.append(" and ")
+            .append(words[(i / 3) % words.size()])
+            .append(" ")
+            .append(emoji[(i / 5) % emoji.size()]);
         texts.push_back(std::move(text));
     }
     return texts;

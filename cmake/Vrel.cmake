@@ -3,7 +3,7 @@
 
 function(vrel_warnings target)
     target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow -Wnon-virtual-dtor -Wcast-align
-        -Wunused -Woverloaded-virtual -Wnull-dereference -Wimplicit-fallthrough -Wno-missing-field-initializers -Werror)
+        -Wunused -Woverloaded-virtual -Wimplicit-fallthrough -Wno-missing-field-initializers -Werror)
 endfunction()
 
 # vrel_component(NAME name DEPS ... [TEST_DEPS ...])
@@ -37,7 +37,17 @@ function(vrel_tests prefix dir)
         target_link_libraries(${target} PRIVATE ${ARGN} GTest::gtest GTest::gtest_main)
         target_compile_definitions(${target} PRIVATE FIXTURES_DIR="${dir}/fixtures")
         vrel_warnings(${target})
+        vrel_program(${target})
         gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-            PROPERTIES ENVIRONMENT "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+            PROPERTIES ENVIRONMENT
+            "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
     endforeach()
+endfunction()
+
+# Every program of ours: under the sanitizers, it carries the leak suppressions for system
+# libraries' process-lifetime caches.
+function(vrel_program target)
+    if(TARGET vrel_sanitizer_defaults)
+        target_sources(${target} PRIVATE $<TARGET_OBJECTS:vrel_sanitizer_defaults>)
+    endif()
 endfunction()

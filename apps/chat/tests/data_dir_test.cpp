@@ -27,8 +27,8 @@ struct Case {
 };
 
 Case const kCases[] = {
-    { "override is used unchanged", { { "VREL_CHAT_DATA", "/tmp/x" }, { "XDG_DATA_HOME", "/d" }, { "HOME", "/h" } },
-        "/p", "/tmp/x" },
+    { "override is used unchanged",
+        { { "VREL_CHAT_DATA", "/tmp/x" }, { "XDG_DATA_HOME", "/d" }, { "HOME", "/h" } }, "/p", "/tmp/x" },
     // An empty override is the current directory: the value is used exactly as given.
     { "empty override is the working directory", { { "VREL_CHAT_DATA", "" }, { "HOME", "/h" } }, "/p", "" },
     { "relative override kept relative", { { "VREL_CHAT_DATA", "data" } }, std::nullopt, "data" },
@@ -60,8 +60,8 @@ TEST(DataDir, WorkspaceFileSitsDirectlyInTheDataDir)
     EXPECT_EQ(from({ { "VREL_CHAT_DATA", "" } }), std::filesystem::path("workspace.automerge"));
     EXPECT_EQ(from({ { "XDG_DATA_HOME", "/home/u/.local/share" } }),
         std::filesystem::path("/home/u/.local/share/vrel-chat/workspace.automerge"));
-    EXPECT_EQ(
-        from({ { "HOME", "/home/u" } }), std::filesystem::path("/home/u/.local/share/vrel-chat/workspace.automerge"));
+    EXPECT_EQ(from({ { "HOME", "/home/u" } }),
+        std::filesystem::path("/home/u/.local/share/vrel-chat/workspace.automerge"));
 }
 
 TEST(DataDir, WithoutAccountLookupOnlyTheEnvironmentCounts)

@@ -14,10 +14,8 @@
 namespace vrel_ui {
 
 // Calls Free on a non-null pointer; the unique_ptr deleter for C handles.
-template<auto Free>
-struct FreeWith {
-    template<class T>
-    void operator()(T* p) const noexcept
+template <auto Free> struct FreeWith {
+    template <class T> void operator()(T* p) const noexcept
     {
         if (p)
             Free(p);

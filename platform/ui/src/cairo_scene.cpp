@@ -16,7 +16,6 @@
 #include <cstdint>
 #include <numbers>
 #include <optional>
-#include <span>
 #include <vector>
 
 namespace vrel_ui {
@@ -55,7 +54,10 @@ std::optional<Box> box_of(Rect r) noexcept
 }
 
 // Colour components are clamped too: Cairo passes NaN through to the pixel arithmetic.
-void set_color(cairo_t* cr, Color c) { cairo_set_source_rgba(cr, unit(c.r), unit(c.g), unit(c.b), unit(c.a)); }
+void set_color(cairo_t* cr, Color c)
+{
+    cairo_set_source_rgba(cr, unit(c.r), unit(c.g), unit(c.b), unit(c.a));
+}
 
 bool visible(Color c) noexcept { return c.a > 0; }
 
@@ -85,100 +87,133 @@ void round_rect_path(cairo_t* cr, Box b, double radius)
 }
 
 // Shadows are drawn from a blurred image of the shape: blurring a full-size mask for every
-// panel each frame would cost far too much, so the mask holds only the corners plus one straight
-// row and column. The straight parts of a blurred rounded rect are the same all along an edge,
-// so that middle row and column are stretched over the rest of the shape (a nine-slice).
+// panel each frame would cost far too much, so the image holds only the corners plus one
+// straight row and column. The straight parts of a blurred rounded rect are the same all along
+// an edge, so that middle row and column are stretched over the rest (a nine-slice), and the
+// image is shared by every shadow of the same radius, blur and colour through the cache.
 namespace shadow {
 
-// Beyond these the blur and corner radius are clamped; larger shadows would need masks of
+// Beyond these the blur and corner radius are clamped; larger shadows would need images of
 // megabytes and nothing in the toolkit casts them.
 constexpr double kMaxBlurPixels = 128;
 constexpr double kMaxRadiusPixels = 128;
 
-// One box-blur pass of width 2 * half + 1 over a line; samples beyond the ends count as zero.
-void box_pass(std::span<std::uint8_t const> in, std::span<std::uint8_t> out, int half)
-{
-    int const n = int(in.size());
-    int const width = 2 * half + 1;
-    int sum = 0;
-    for (int i = 0; i < std::min(half, n); ++i)
-        sum += in[std::size_t(i)];
-    for (int i = 0; i < n; ++i) {
-        if (i + half < n)
-            sum += in[std::size_t(i + half)];
-        if (i - half - 1 >= 0)
-            sum -= in[std::size_t(i - half - 1)];
-        out[std::size_t(i)] = std::uint8_t((sum + width / 2) / width);
+// Divides by a box width through a fixed-point reciprocal; a true division per pixel was the
+// larger part of a shadow's cost.
+class BoxDivider {
+public:
+    explicit BoxDivider(int width)
+        : m_reciprocal(((std::int64_t(1) << 24) + width / 2) / width)
+    {
     }
-}
+    [[nodiscard]] std::uint8_t operator()(std::int64_t sum) const noexcept
+    {
+        return std::uint8_t((sum * m_reciprocal + (1 << 23)) >> 24);
+    }
 
-// Three box passes approximate a Gaussian closely (the central limit theorem at work).
-void blur_line(std::uint8_t* first, int count, int step, int half, std::vector<std::uint8_t>& a,
-    std::vector<std::uint8_t>& b)
-{
-    a.resize(std::size_t(count));
-    b.resize(std::size_t(count));
-    for (int i = 0; i < count; ++i)
-        a[std::size_t(i)] = first[std::ptrdiff_t(i) * step];
-    box_pass(a, b, half);
-    box_pass(b, a, half);
-    box_pass(a, b, half);
-    for (int i = 0; i < count; ++i)
-        first[std::ptrdiff_t(i) * step] = b[std::size_t(i)];
-}
-
-void blur_mask(cairo_surface_t* mask, int half)
-{
-    cairo_surface_flush(mask);
-    std::uint8_t* data = cairo_image_surface_get_data(mask);
-    int const w = cairo_image_surface_get_width(mask);
-    int const h = cairo_image_surface_get_height(mask);
-    int const stride = cairo_image_surface_get_stride(mask);
-    std::vector<std::uint8_t> a, b;
-    for (int y = 0; y < h; ++y)
-        blur_line(data + std::ptrdiff_t(y) * stride, w, 1, half, a, b);
-    for (int x = 0; x < w; ++x)
-        blur_line(data + x, h, stride, half, a, b);
-    cairo_surface_mark_dirty(mask);
-}
-
-// The shape's pixel geometry: the rounded rect snapped to whole device pixels and the blur.
-struct Geometry {
-    int x0 {}, y0 {}, w {}, h {};
-    double radius {};
-    int half {}; // the box-blur half width
-    int pad {};  // how far the blur spreads past the shape
+private:
+    std::int64_t m_reciprocal {};
 };
 
-// The blurred shape coloured and premultiplied: a mask of `shape_w` x `shape_h` plus padding.
-CairoSurfacePtr shadow_image(Geometry const& g, int shape_w, int shape_h, Color color)
+// One box-blur pass of width 2 * half + 1 along a row; samples beyond the ends count as zero.
+void row_pass(std::uint8_t const* in, std::uint8_t* out, int n, int half)
 {
-    int const w = shape_w + 2 * g.pad, h = shape_h + 2 * g.pad;
-    CairoSurfacePtr mask { cairo_image_surface_create(CAIRO_FORMAT_A8, w, h) };
-    CairoSurfacePtr image { cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h) };
-    if (cairo_surface_status(mask.get()) != CAIRO_STATUS_SUCCESS
-        || cairo_surface_status(image.get()) != CAIRO_STATUS_SUCCESS)
-        return {};
+    BoxDivider const divide(2 * half + 1);
+    int sum = 0;
+    for (int i = 0; i < std::min(half, n); ++i)
+        sum += in[i];
+    for (int i = 0; i < n; ++i) {
+        if (i + half < n)
+            sum += in[i + half];
+        if (i - half - 1 >= 0)
+            sum -= in[i - half - 1];
+        out[i] = divide(sum);
+    }
+}
+
+// The same pass down the columns, a whole row at a time so memory is read in order.
+void column_pass(std::uint8_t const* in, std::uint8_t* out, int w, int h, int half, std::vector<int>& sums)
+{
+    BoxDivider const divide(2 * half + 1);
+    sums.assign(std::size_t(w), 0);
+    auto const add_row = [&](int y, int sign) {
+        std::uint8_t const* row = in + std::ptrdiff_t(y) * w;
+        for (int x = 0; x < w; ++x)
+            sums[std::size_t(x)] += sign * row[x];
+    };
+    for (int y = 0; y < std::min(half, h); ++y)
+        add_row(y, 1);
+    for (int y = 0; y < h; ++y) {
+        if (y + half < h)
+            add_row(y + half, 1);
+        if (y - half - 1 >= 0)
+            add_row(y - half - 1, -1);
+        std::uint8_t* row = out + std::ptrdiff_t(y) * w;
+        for (int x = 0; x < w; ++x)
+            row[x] = divide(sums[std::size_t(x)]);
+    }
+}
+
+// Three box passes each way approximate a Gaussian closely (the central limit theorem at work).
+// `pixels` is w x h with no row padding.
+void blur(std::vector<std::uint8_t>& pixels, int w, int h, int half)
+{
+    std::vector<std::uint8_t> scratch(pixels.size());
+    for (int pass = 0; pass < 3; ++pass) {
+        for (int y = 0; y < h; ++y)
+            row_pass(pixels.data() + std::ptrdiff_t(y) * w, scratch.data() + std::ptrdiff_t(y) * w, w, half);
+        pixels.swap(scratch);
+    }
+    std::vector<int> sums;
+    for (int pass = 0; pass < 3; ++pass) {
+        column_pass(pixels.data(), scratch.data(), w, h, half, sums);
+        pixels.swap(scratch);
+    }
+}
+
+int pad_of(int half) noexcept { return 3 * half + 1; }
+
+// The shape's coverage, blurred: `shape_w` x `shape_h` plus the padding the blur spreads into.
+std::optional<std::vector<std::uint8_t>> blurred_mask(ShadowCache::Key const& key)
+{
+    int const pad = pad_of(key.half);
+    int const w = key.shape_w + 2 * pad, h = key.shape_h + 2 * pad;
+    CairoSurfacePtr const mask { cairo_image_surface_create(CAIRO_FORMAT_A8, w, h) };
+    if (cairo_surface_status(mask.get()) != CAIRO_STATUS_SUCCESS)
+        return std::nullopt;
     {
-        CairoPtr cr { cairo_create(mask.get()) };
-        round_rect_path(cr.get(), Box { double(g.pad), double(g.pad), double(g.pad + shape_w), double(g.pad + shape_h) },
-            g.radius);
+        CairoPtr const cr { cairo_create(mask.get()) };
+        round_rect_path(cr.get(),
+            Box { double(pad), double(pad), double(pad + key.shape_w), double(pad + key.shape_h) },
+            key.radius);
         cairo_fill(cr.get());
     }
-    blur_mask(mask.get(), g.half);
+    cairo_surface_flush(mask.get());
+    std::vector<std::uint8_t> pixels(std::size_t(w) * std::size_t(h));
+    std::uint8_t const* data = cairo_image_surface_get_data(mask.get());
+    int const stride = cairo_image_surface_get_stride(mask.get());
+    for (int y = 0; y < h; ++y)
+        std::copy_n(data + std::ptrdiff_t(y) * stride, w, pixels.data() + std::ptrdiff_t(y) * w);
+    blur(pixels, w, h, key.half);
+    return pixels;
+}
 
-    std::uint8_t const* in = cairo_image_surface_get_data(mask.get());
-    int const in_stride = cairo_image_surface_get_stride(mask.get());
+// The blurred mask in the key's colour, premultiplied, as Cairo paints it.
+CairoSurfacePtr coloured(std::vector<std::uint8_t> const& mask, int w, int h, std::uint32_t argb)
+{
+    CairoSurfacePtr image { cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h) };
+    if (cairo_surface_status(image.get()) != CAIRO_STATUS_SUCCESS)
+        return {};
     cairo_surface_flush(image.get());
     auto* out = reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(image.get()));
-    int const out_stride = cairo_image_surface_get_stride(image.get()) / 4;
-    double const alpha = unit(color.a);
+    int const stride = cairo_image_surface_get_stride(image.get()) / 4;
+    std::uint32_t const alpha = argb >> 24, r = (argb >> 16) & 0xff, g = (argb >> 8) & 0xff, b = argb & 0xff;
+    auto const scale = [](std::uint32_t v, std::uint32_t by) { return (v * by + 127) / 255; };
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
-            double const a = in[std::ptrdiff_t(y) * in_stride + x] * alpha;
-            auto const channel = [a](float c) { return std::uint32_t(std::lround(unit(c) * a)); };
-            out[std::ptrdiff_t(y) * out_stride + x] = std::uint32_t(std::lround(a)) << 24 | channel(color.r) << 16
-                | channel(color.g) << 8 | channel(color.b);
+            std::uint32_t const a = scale(mask[std::size_t(y) * std::size_t(w) + std::size_t(x)], alpha);
+            out[std::ptrdiff_t(y) * stride + x]
+                = a << 24 | scale(a, r) << 16 | scale(a, g) << 8 | scale(a, b);
         }
     }
     cairo_surface_mark_dirty(image.get());
@@ -192,16 +227,45 @@ CairoSurfacePtr strip(cairo_surface_t* image, int x, int y, int w, int h)
     CairoSurfacePtr out { cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h) };
     if (cairo_surface_status(out.get()) != CAIRO_STATUS_SUCCESS)
         return {};
-    CairoPtr cr { cairo_create(out.get()) };
+    CairoPtr const cr { cairo_create(out.get()) };
     cairo_set_operator(cr.get(), CAIRO_OPERATOR_SOURCE);
     cairo_set_source_surface(cr.get(), image, -x, -y);
     cairo_paint(cr.get());
     return out;
 }
 
-// One axis of the nine-slice: which part of the image lands where on the target.
+// The shape's pixel geometry: the rounded rect snapped to whole device pixels and the blur.
+struct Geometry {
+    int x0 {}, y0 {}, w {}, h {};
+    double radius {};
+    int half {}; // the box-blur half width
+    [[nodiscard]] int pad() const noexcept { return pad_of(half); }
+    // The smallest side whose middle pixel is beyond the reach of both corners' curves.
+    [[nodiscard]] int core() const noexcept { return 2 * (int(std::ceil(radius)) + pad()) + 1; }
+};
+
+std::optional<ShadowCache::Sprite> make_sprite(ShadowCache::Key const& key)
+{
+    auto const mask = blurred_mask(key);
+    if (!mask)
+        return std::nullopt;
+    int const pad = pad_of(key.half);
+    int const w = key.shape_w + 2 * pad, h = key.shape_h + 2 * pad;
+    ShadowCache::Sprite sprite;
+    sprite.image = coloured(*mask, w, h, key.argb);
+    if (!sprite.image)
+        return std::nullopt;
+    sprite.column = strip(sprite.image.get(), pad + key.shape_w / 2, 0, 1, h);
+    sprite.row = strip(sprite.image.get(), 0, pad + key.shape_h / 2, w, 1);
+    if (!sprite.column || !sprite.row)
+        return std::nullopt;
+    return sprite;
+}
+
+// One axis of the nine-slice: the image from `src` painted over [dst, dst + dst_len). A
+// stretched part is the single pixel at `src` repeated.
 struct Slice {
-    int src {}, src_len {}, dst {}, dst_len {};
+    int src {}, dst {}, dst_len {};
     bool stretched {};
 };
 
@@ -215,11 +279,11 @@ struct Slices {
 Slices slice_axis(int dst, int dst_len, int image_len, int middle)
 {
     if (image_len >= dst_len)
-        return { { Slice { 0, dst_len, dst, dst_len, false } }, 1 };
+        return { { Slice { 0, dst, dst_len, false } }, 1 };
     int const stretched = dst_len - image_len + 1;
     int const tail = image_len - middle - 1;
-    return { { Slice { 0, middle, dst, middle, false }, Slice { middle, 1, dst + middle, stretched, true },
-                 Slice { middle + 1, tail, dst + middle + stretched, tail, false } },
+    return { { Slice { 0, dst, middle, false }, Slice { middle, dst + middle, stretched, true },
+                 Slice { middle + 1, dst + middle + stretched, tail, false } },
         3 };
 }
 
@@ -227,12 +291,14 @@ void paint_piece(cairo_t* cr, cairo_surface_t* source, Slice x, Slice y)
 {
     if (x.dst_len <= 0 || y.dst_len <= 0)
         return;
-    CairoPatternPtr pattern { cairo_pattern_create_for_surface(source) };
-    double const sx = double(x.src_len) / x.dst_len, sy = double(y.src_len) / y.dst_len;
+    // A stretched strip is one pixel across, so repeating it unscaled stretches it exactly and
+    // stays on Cairo's fast unscaled path.
+    CairoPatternPtr const pattern { cairo_pattern_create_for_surface(source) };
     cairo_matrix_t matrix;
-    cairo_matrix_init(&matrix, sx, 0, 0, sy, x.src - x.dst * sx, y.src - y.dst * sy);
+    cairo_matrix_init_translate(&matrix, x.src - x.dst, y.src - y.dst);
     cairo_pattern_set_matrix(pattern.get(), &matrix);
-    cairo_pattern_set_extend(pattern.get(), CAIRO_EXTEND_PAD);
+    cairo_pattern_set_extend(
+        pattern.get(), x.stretched || y.stretched ? CAIRO_EXTEND_REPEAT : CAIRO_EXTEND_NONE);
     cairo_pattern_set_filter(pattern.get(), CAIRO_FILTER_NEAREST);
     cairo_set_source(cr, pattern.get());
     cairo_rectangle(cr, x.dst, y.dst, x.dst_len, y.dst_len);
@@ -240,32 +306,33 @@ void paint_piece(cairo_t* cr, cairo_surface_t* source, Slice x, Slice y)
 }
 
 // Paints the nine-slice in device pixels; `cr` must map user units to device pixels.
-void paint_slices(cairo_t* cr, Geometry const& g, Color color)
+void paint_slices(cairo_t* cr, Geometry const& g, ShadowCache::Sprite const& sprite, Color color)
 {
-    int const core = 2 * (int(std::ceil(g.radius)) + g.pad) + 1;
-    int const shape_w = std::min(g.w, core), shape_h = std::min(g.h, core);
-    CairoSurfacePtr const image = shadow_image(g, shape_w, shape_h, color);
-    if (!image)
-        return;
-    int const middle_x = g.pad + shape_w / 2, middle_y = g.pad + shape_h / 2;
-    int const image_w = shape_w + 2 * g.pad, image_h = shape_h + 2 * g.pad;
-    Slices const xs = slice_axis(g.x0 - g.pad, g.w + 2 * g.pad, image_w, middle_x);
-    Slices const ys = slice_axis(g.y0 - g.pad, g.h + 2 * g.pad, image_h, middle_y);
-    CairoSurfacePtr const column = g.w > shape_w ? strip(image.get(), middle_x, 0, 1, image_h) : nullptr;
-    CairoSurfacePtr const row = g.h > shape_h ? strip(image.get(), 0, middle_y, image_w, 1) : nullptr;
+    int const pad = g.pad();
+    int const image_w = cairo_image_surface_get_width(sprite.image.get());
+    int const image_h = cairo_image_surface_get_height(sprite.image.get());
+    Slices const xs = slice_axis(g.x0 - pad, g.w + 2 * pad, image_w, image_w / 2);
+    Slices const ys = slice_axis(g.y0 - pad, g.h + 2 * pad, image_h, image_h / 2);
     for (int j = 0; j < ys.count; ++j) {
         for (int i = 0; i < xs.count; ++i) {
             Slice x = xs.parts[std::size_t(i)], y = ys.parts[std::size_t(j)];
-            cairo_surface_t* source = image.get();
+            if (x.stretched && y.stretched) {
+                // The middle is beyond the blur's reach from every edge: the plain colour,
+                // which Cairo fills far faster than a stretched image.
+                set_color(cr, color);
+                cairo_rectangle(cr, x.dst, y.dst, x.dst_len, y.dst_len);
+                cairo_fill(cr);
+                continue;
+            }
+            cairo_surface_t* source = sprite.image.get();
             if (x.stretched) {
-                source = column.get();
+                source = sprite.column.get();
                 x.src = 0;
             } else if (y.stretched) {
-                source = row.get();
+                source = sprite.row.get();
                 y.src = 0;
             }
-            if (source)
-                paint_piece(cr, source, x, y);
+            paint_piece(cr, source, x, y);
         }
     }
 }
@@ -273,7 +340,7 @@ void paint_slices(cairo_t* cr, Geometry const& g, Color color)
 // The pixel grid the target uses under the current transform, with the group's device scale.
 struct PixelSpace {
     double device_x {}, device_y {}; // the target's device scale
-    double user_to_pixel {};         // pixels per user unit (the mean of both axes)
+    double user_to_pixel {}; // pixels per user unit (the mean of both axes)
 };
 
 PixelSpace pixel_space(cairo_t* cr)
@@ -298,18 +365,25 @@ std::optional<Geometry> geometry(cairo_t* cr, PixelSpace const& space, Box box, 
     if (px1 <= px0 || py1 <= py0)
         return std::nullopt;
     Geometry g { px0, py0, px1 - px0, py1 - py0 };
-    g.radius = std::min({ radius * space.user_to_pixel, kMaxRadiusPixels, std::min(g.w, g.h) / 2.0 });
+    // Radii are kept to a quarter pixel so near-equal shadows share one cached image.
+    double const radius_px
+        = std::min({ radius * space.user_to_pixel, kMaxRadiusPixels, std::min(g.w, g.h) / 2.0 });
+    g.radius = std::floor(radius_px * 4) / 4;
     // The blur extent is read as twice the Gaussian's sigma; this box width gives that sigma.
     double const sigma = std::min(blur * space.user_to_pixel, kMaxBlurPixels) / 2;
     g.half = int(std::lround(sigma * 1.88)) / 2;
-    g.pad = 3 * g.half + 1;
     return g;
 }
 
-void paint(cairo_t* cr, cmd::Shadow const& c)
+std::uint32_t argb_of(Color c) noexcept
 {
-    Rect const moved = offset(c.rect, c.offset.x, c.offset.y);
-    auto const box = box_of(moved);
+    auto const byte = [](float v) { return std::uint32_t(std::lround(unit(v) * 255)); };
+    return byte(c.a) << 24 | byte(c.r) << 16 | byte(c.g) << 8 | byte(c.b);
+}
+
+void paint(cairo_t* cr, cmd::Shadow const& c, ShadowCache& cache)
+{
+    auto const box = box_of(offset(c.rect, c.offset.x, c.offset.y));
     if (!box || !finite(c.offset) || !finite(c.radius) || !finite(c.blur) || !visible(c.color))
         return;
     PixelSpace const space = pixel_space(cr);
@@ -324,10 +398,19 @@ void paint(cairo_t* cr, cmd::Shadow const& c)
         cairo_fill(cr);
         return;
     }
+    ShadowCache::Key const key { std::min(g->w, g->core()), std::min(g->h, g->core()), g->radius, g->half,
+        argb_of(c.color) };
+    ShadowCache::Sprite const* sprite = cache.find(key);
+    if (!sprite) {
+        auto made = make_sprite(key);
+        if (!made)
+            return;
+        sprite = &cache.insert(key, std::move(*made));
+    }
     cairo_save(cr);
     cairo_identity_matrix(cr);
     cairo_scale(cr, 1 / space.device_x, 1 / space.device_y);
-    paint_slices(cr, *g, c.color);
+    paint_slices(cr, *g, *sprite, c.color);
     cairo_restore(cr);
 }
 
@@ -380,8 +463,9 @@ void paint_image(cairo_t* cr, cmd::ImageCover const& c)
 // Paints commands in order and keeps clips and layers matched whatever the scene holds.
 class Renderer {
 public:
-    explicit Renderer(cairo_t* cr)
+    Renderer(cairo_t* cr, ShadowCache& shadows)
         : m_cr(cr)
+        , m_shadows(shadows)
     {
     }
 
@@ -429,7 +513,7 @@ public:
         stroke(*width, c.color);
     }
     void operator()(cmd::VerticalGradient const& c);
-    void operator()(cmd::Shadow const& c) { shadow::paint(m_cr, c); }
+    void operator()(cmd::Shadow const& c) { shadow::paint(m_cr, c, m_shadows); }
     void operator()(cmd::PushClip const& c);
     void operator()(cmd::PopClip const&) { pop(Kind::Clip); }
     void operator()(cmd::PushLayer const& c);
@@ -494,6 +578,7 @@ private:
     void close_innermost();
 
     cairo_t* m_cr {};
+    ShadowCache& m_shadows;
     std::vector<Open> m_open;
     // Per kind (clips, layers): how many are open, and how many of those reached Cairo. The
     // counts keep unmatched pops cheap however deep a runaway scene nests.
@@ -507,7 +592,8 @@ void Renderer::operator()(cmd::VerticalGradient const& c)
     if (!box || !finite(c.radius) || (!visible(c.top) && !visible(c.bottom)))
         return;
     CairoPatternPtr pattern { cairo_pattern_create_linear(0, box->y0, 0, box->y1) };
-    cairo_pattern_add_color_stop_rgba(pattern.get(), 0, unit(c.top.r), unit(c.top.g), unit(c.top.b), unit(c.top.a));
+    cairo_pattern_add_color_stop_rgba(
+        pattern.get(), 0, unit(c.top.r), unit(c.top.g), unit(c.top.b), unit(c.top.a));
     cairo_pattern_add_color_stop_rgba(
         pattern.get(), 1, unit(c.bottom.r), unit(c.bottom.g), unit(c.bottom.b), unit(c.bottom.a));
     round_rect_path(m_cr, *box, c.radius);
@@ -539,7 +625,8 @@ void Renderer::pop(Kind kind)
 {
     if (open_count(kind) == 0)
         return;
-    auto const match = std::find_if(m_open.rbegin(), m_open.rend(), [kind](Open const& o) { return o.kind == kind; });
+    auto const match
+        = std::find_if(m_open.rbegin(), m_open.rend(), [kind](Open const& o) { return o.kind == kind; });
     VERIFY(match != m_open.rend());
     // Anything pushed after the match and not yet popped closes with it, so Cairo's state
     // stack stays in step with the scene's.
@@ -566,16 +653,40 @@ void Renderer::close_innermost()
 
 } // namespace
 
-void render_scene(cairo_t* cr, Scene const& scene)
+ShadowCache::Sprite const* ShadowCache::find(Key const& key) const noexcept
+{
+    for (auto const& [k, sprite] : m_entries)
+        if (k == key)
+            return &sprite;
+    return nullptr;
+}
+
+ShadowCache::Sprite const& ShadowCache::insert(Key const& key, Sprite sprite)
+{
+    // When full the oldest entry goes. A frame's shadows come in few kinds, so a steady one that
+    // is pushed out by a burst of animated sizes is made again once, not every frame.
+    if (m_entries.size() >= kCapacity)
+        m_entries.erase(m_entries.begin());
+    m_entries.emplace_back(key, std::move(sprite));
+    return m_entries.back().second;
+}
+
+void render_scene(cairo_t* cr, Scene const& scene, ShadowCache& shadows)
 {
     VERIFY(cr);
     cairo_save(cr);
     cairo_new_path(cr);
-    Renderer renderer { cr };
+    Renderer renderer { cr, shadows };
     for (Command const& command : scene.commands())
         std::visit(renderer, command);
     renderer.close_all();
     cairo_restore(cr);
+}
+
+void render_scene(cairo_t* cr, Scene const& scene)
+{
+    ShadowCache shadows;
+    render_scene(cr, scene, shadows);
 }
 
 } // namespace vrel_ui

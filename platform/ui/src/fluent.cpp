@@ -30,14 +30,14 @@ std::string_view after_first_line(std::string_view input)
     return end == std::string_view::npos ? std::string_view {} : input.substr(end + 1);
 }
 
-bool is_blank(std::string_view line)
-{
-    return line.find_first_not_of(" \t") == std::string_view::npos;
-}
+bool is_blank(std::string_view line) { return line.find_first_not_of(" \t") == std::string_view::npos; }
 
 bool is_identifier_start(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
-bool is_identifier_char(char c) { return is_identifier_start(c) || (c >= '0' && c <= '9') || c == '_' || c == '-'; }
+bool is_identifier_char(char c)
+{
+    return is_identifier_start(c) || (c >= '0' && c <= '9') || c == '_' || c == '-';
+}
 
 // One to three '#', then a space or the end of the line.
 bool is_comment(std::string_view line)

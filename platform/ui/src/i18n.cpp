@@ -31,7 +31,8 @@ ParsedCatalog parse_catalog(CatalogDescriptor const& catalog)
     return parsed;
 }
 
-std::optional<std::string> find_message(ParsedCatalog const& parsed, std::string_view locale, std::string_view key)
+std::optional<std::string> find_message(
+    ParsedCatalog const& parsed, std::string_view locale, std::string_view key)
 {
     auto const messages = parsed.by_locale.find(locale);
     if (messages == parsed.by_locale.end())

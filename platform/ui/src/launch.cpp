@@ -55,7 +55,7 @@ Usage bad(std::string message) { return Usage { 2, std::move(message) }; }
 
 } // namespace
 
-Command parse_command_line(std::vector<std::string> const& args, LaunchConfig const& config)
+Invocation parse_command_line(std::vector<std::string> const& args, LaunchConfig const& config)
 {
     ScreenshotRequest request;
     bool screenshot = false, list = false;
@@ -154,7 +154,7 @@ void run_or_exit(LaunchConfig const& config) { run_or_exit(config, own_arguments
 
 void run_or_exit(LaunchConfig const& config, std::vector<std::string> const& args)
 {
-    Command const command = parse_command_line(args, config);
+    Invocation const command = parse_command_line(args, config);
     if (auto const* usage = std::get_if<Usage>(&command)) {
         std::fprintf(usage->exit_code == 0 ? stdout : stderr, "%s\n", usage->message.c_str());
         std::exit(usage->exit_code);

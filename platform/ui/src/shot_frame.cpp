@@ -5,6 +5,7 @@
 #include "cairo_scene.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <utility>
 
@@ -17,7 +18,10 @@ constexpr double kMaxPixels = 32767;
 
 std::string describe(Size size, float scale)
 {
-    return std::to_string(size.w) + "x" + std::to_string(size.h) + " at scale " + std::to_string(scale);
+    char text[96];
+    std::snprintf(
+        text, sizeof text, "%gx%g logical pixels at scale %g", double(size.w), double(size.h), double(scale));
+    return text;
 }
 
 // The recorded scene rendered on a fresh transparent surface at the frame's device scale.
@@ -28,14 +32,15 @@ base::Result<CairoSurfacePtr, std::string> render_surface(Scene const& scene, Si
         return base::unexpected("cannot render a frame of " + describe(size, scale));
     CairoSurfacePtr surface { cairo_image_surface_create(CAIRO_FORMAT_ARGB32, int(w), int(h)) };
     if (cairo_status_t const status = cairo_surface_status(surface.get()); status != CAIRO_STATUS_SUCCESS)
-        return base::unexpected("cannot create a surface of " + describe(size, scale) + ": "
-            + cairo_status_to_string(status));
+        return base::unexpected(
+            "cannot create a surface of " + describe(size, scale) + ": " + cairo_status_to_string(status));
     cairo_surface_set_device_scale(surface.get(), scale, scale);
     {
         CairoPtr const cr { cairo_create(surface.get()) };
         render_scene(cr.get(), scene);
         if (cairo_status_t const status = cairo_status(cr.get()); status != CAIRO_STATUS_SUCCESS)
-            return base::unexpected(std::string("rendering the scene failed: ") + cairo_status_to_string(status));
+            return base::unexpected(
+                std::string("rendering the scene failed: ") + cairo_status_to_string(status));
     }
     cairo_surface_flush(surface.get());
     return surface;

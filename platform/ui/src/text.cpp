@@ -136,7 +136,8 @@ Size layout_size(PangoLayout* layout) noexcept
 
 // Clamps caller index `index` to the text, maps it into `layout_text` and moves it back to the
 // start of the character it falls in.
-int snap_index(std::string_view layout_text, ByteMap const& map, std::size_t text_size, std::size_t index) noexcept
+int snap_index(
+    std::string_view layout_text, ByteMap const& map, std::size_t text_size, std::size_t index) noexcept
 {
     std::size_t at = std::min(map.to_layout(std::min(index, text_size)), layout_text.size());
     while (at > 0 && at < layout_text.size() && (static_cast<unsigned char>(layout_text[at]) & 0xc0) == 0x80)
@@ -282,7 +283,8 @@ PangoAttrListPtr span_attributes(
             continue;
         if (span.color) {
             Color const c = *span.color;
-            insert_attribute(list.get(), pango_attr_foreground_new(to_u16(c.r), to_u16(c.g), to_u16(c.b)), *range);
+            insert_attribute(
+                list.get(), pango_attr_foreground_new(to_u16(c.r), to_u16(c.g), to_u16(c.b)), *range);
             insert_attribute(list.get(), pango_attr_foreground_alpha_new(to_u16(c.a)), *range);
         }
         if (span.weight)
@@ -296,9 +298,8 @@ std::vector<RichTextLayout::Chip> chip_rects(PangoShapedText const& shaped, std:
     std::vector<RichTextLayout::Chip> chips;
     std::string_view const text = layout_text(shaped.layout());
     for (RichSpan const& span : spans) {
-        std::optional<ByteRange> const range = span.chip
-            ? span_range(text, shaped.byte_map(), shaped.text_size(), span)
-            : std::nullopt;
+        std::optional<ByteRange> const range
+            = span.chip ? span_range(text, shaped.byte_map(), shaped.text_size(), span) : std::nullopt;
         if (!range)
             continue;
         for (LineRanges const& line : line_ranges(shaped.layout(), range->start, range->end)) {
@@ -309,7 +310,8 @@ std::vector<RichTextLayout::Chip> chip_rects(PangoShapedText const& shaped, std:
                 left = std::min(left, x0);
                 right = std::max(right, x1);
             }
-            Rect const rect = Rect::from_edges(left - chip_padding, line.top, right + chip_padding, line.bottom);
+            Rect const rect
+                = Rect::from_edges(left - chip_padding, line.top, right + chip_padding, line.bottom);
             chips.push_back({ rect, *span.chip });
         }
     }
@@ -361,7 +363,8 @@ struct TextRenderer::Impl {
     FitCache fits;
 };
 
-TextRenderer::Impl::Prepared TextRenderer::Impl::prepare(std::string_view text, ResolvedStyle const& style) const
+TextRenderer::Impl::Prepared TextRenderer::Impl::prepare(
+    std::string_view text, ResolvedStyle const& style) const
 {
     PangoLayoutPtr layout(pango_layout_new(context.get()));
     PangoFontDescriptionPtr const font(pango_font_description_copy(base_font.get()));
@@ -382,24 +385,29 @@ TextRenderer::Impl::Prepared TextRenderer::Impl::prepare(std::string_view text, 
     return { std::move(layout), repaired ? ByteMap(repaired->invalid_bytes) : ByteMap() };
 }
 
-std::shared_ptr<PangoShapedText const> TextRenderer::Impl::shape(std::string_view text, ResolvedStyle const& style)
+std::shared_ptr<PangoShapedText const> TextRenderer::Impl::shape(
+    std::string_view text, ResolvedStyle const& style)
 {
-    TextKey const key = TextKey::make(text, style.size, style.weight, style.wrap_width, style.line_height_factor);
+    TextKey const key
+        = TextKey::make(text, style.size, style.weight, style.wrap_width, style.line_height_factor);
     if (auto const* hit = cache.find(key))
         return *hit;
     Prepared prepared = prepare(text, style);
-    auto shaped = std::make_shared<PangoShapedText const>(std::move(prepared.layout), std::move(prepared.map), text.size());
+    auto shaped = std::make_shared<PangoShapedText const>(
+        std::move(prepared.layout), std::move(prepared.map), text.size());
     cache.insert(key, shaped);
     return shaped;
 }
 
 std::string TextRenderer::Impl::fit(std::string_view text, float width, ResolvedStyle const& style)
 {
-    auto const within = [&](std::string_view candidate) { return shape(candidate, style)->size().w <= width; };
+    auto const within
+        = [&](std::string_view candidate) { return shape(candidate, style)->size().w <= width; };
     if (within(text))
         return std::string(text);
     std::vector<std::size_t> const bounds = grapheme_boundaries(text);
-    auto const with_ellipsis = [&](std::size_t cut) { return std::string(text.substr(0, cut)).append(ellipsis); };
+    auto const with_ellipsis
+        = [&](std::size_t cut) { return std::string(text.substr(0, cut)).append(ellipsis); };
     // bounds[low] is known to fit (or is 0, which is taken regardless); bounds[high] is known not to.
     std::size_t low = 0, high = bounds.size() - 1;
     while (high - low > 1) {
@@ -425,9 +433,13 @@ TextRenderer::TextRenderer(std::string families, std::size_t cache_capacity)
 
 TextRenderer::~TextRenderer() = default;
 
-Size TextRenderer::measure(std::string_view text, float size) { return measure_weighted(text, size, Weight::Regular); }
+Size TextRenderer::measure(std::string_view text, float size)
+{
+    return measure_weighted(text, size, Weight::Regular);
+}
 
-Size TextRenderer::measure_weighted(std::string_view text, float size, Weight weight, std::optional<float> wrap_width)
+Size TextRenderer::measure_weighted(
+    std::string_view text, float size, Weight weight, std::optional<float> wrap_width)
 {
     return m_impl->shape(text, resolve({ size, weight, wrap_width, 1 }))->size();
 }
@@ -446,11 +458,12 @@ std::shared_ptr<ShapedText const> TextRenderer::shape_rich(
     PangoAttrListPtr const attributes
         = span_attributes(layout_text(prepared.layout.get()), prepared.map, text.size(), spans);
     pango_layout_set_attributes(prepared.layout.get(), attributes.get());
-    return std::make_shared<PangoShapedText const>(std::move(prepared.layout), std::move(prepared.map), text.size());
+    return std::make_shared<PangoShapedText const>(
+        std::move(prepared.layout), std::move(prepared.map), text.size());
 }
 
-void TextRenderer::draw_text_weighted(Scene& scene, std::string_view text, Point top_left, float size, Weight weight,
-    Color color, std::optional<float> wrap_width)
+void TextRenderer::draw_text_weighted(Scene& scene, std::string_view text, Point top_left, float size,
+    Weight weight, Color color, std::optional<float> wrap_width)
 {
     scene.text(shape(text, { size, weight, wrap_width, 1 }), top_left, color);
 }
@@ -510,7 +523,8 @@ Rect TextRenderer::caret_rect(ShapedText const& shaped, std::size_t byte_index) 
     return { from_pango(strong.x), from_pango(strong.y), 1, from_pango(strong.height) };
 }
 
-std::vector<Rect> TextRenderer::selection_rects(ShapedText const& shaped, std::size_t from, std::size_t to) const
+std::vector<Rect> TextRenderer::selection_rects(
+    ShapedText const& shaped, std::size_t from, std::size_t to) const
 {
     PangoShapedText const* pango = as_pango(shaped);
     if (!pango)
@@ -518,7 +532,8 @@ std::vector<Rect> TextRenderer::selection_rects(ShapedText const& shaped, std::s
     if (from > to)
         std::swap(from, to);
     std::vector<Rect> rects;
-    for (LineRanges const& line : line_ranges(pango->layout(), pango->layout_index(from), pango->layout_index(to))) {
+    for (LineRanges const& line :
+        line_ranges(pango->layout(), pango->layout_index(from), pango->layout_index(to))) {
         for (auto [x0, x1] : line.xs)
             rects.push_back(Rect::from_edges(x0, line.top, x1, line.bottom));
     }
@@ -557,7 +572,8 @@ std::vector<std::string> split_families(std::string_view list)
 // Generic names are aliases that fontconfig always resolves to some installed font.
 bool is_generic_family(std::string_view name) noexcept
 {
-    for (std::string_view generic : { "sans-serif", "sans", "serif", "monospace", "emoji", "system-ui", "cursive" }) {
+    for (std::string_view generic :
+        { "sans-serif", "sans", "serif", "monospace", "emoji", "system-ui", "cursive" }) {
         if (std::equal(name.begin(), name.end(), generic.begin(), generic.end(),
                 [](char a, char b) { return g_ascii_tolower(a) == g_ascii_tolower(b); }))
             return true;
@@ -640,12 +656,3 @@ std::vector<std::size_t> grapheme_boundaries(std::string_view text)
 }
 
 } // namespace vrel_ui
-
-#if defined(__SANITIZE_ADDRESS__)
-// fontconfig 2.14 leaks a pattern while parsing its configuration, once per process, on the
-// thread Pango starts to load it. It is not ours to free, and without this every program that
-// shapes text fails under LeakSanitizer. It lives here because this file is linked into every
-// program that loads fonts.
-extern "C" char const* __lsan_default_suppressions();
-extern "C" char const* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
-#endif

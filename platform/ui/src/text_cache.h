@@ -40,7 +40,8 @@ struct TextKey {
         style = style * 0x9e3779b97f4a7c15ull ^ std::bit_cast<std::uint32_t>(line_height_factor);
         style = style * 0x9e3779b97f4a7c15ull ^ static_cast<std::uint8_t>(weight);
         std::size_t const h = std::hash<std::string_view> {}(text);
-        return { text, size, weight, wrap_width, line_height_factor, h ^ (style + 0x9e3779b9 + (h << 6) + (h >> 2)) };
+        return { text, size, weight, width, line_height_factor,
+            h ^ (style + 0x9e3779b9 + (h << 6) + (h >> 2)) };
     }
     friend bool operator==(TextKey const& a, TextKey const& b) noexcept
     {
@@ -49,8 +50,7 @@ struct TextKey {
     }
 };
 
-template<class Value>
-class LruCache {
+template <class Value> class LruCache {
 public:
     // Holds at most `capacity` values; 0 caches nothing.
     explicit LruCache(std::size_t capacity)
@@ -96,7 +96,10 @@ public:
         m_index.clear();
         m_order.clear();
     }
-    [[nodiscard]] TextCacheStats stats() const noexcept { return { m_stats.hits, m_stats.misses, m_order.size() }; }
+    [[nodiscard]] TextCacheStats stats() const noexcept
+    {
+        return { m_stats.hits, m_stats.misses, m_order.size() };
+    }
 
 private:
     struct Node {
@@ -110,7 +113,7 @@ private:
 
     std::size_t m_capacity {};
     std::list<Node> m_order; // most recently used first
-    std::unordered_map<TextKey, std::list<Node>::iterator, KeyHash> m_index;
+    std::unordered_map<TextKey, typename std::list<Node>::iterator, KeyHash> m_index;
     TextCacheStats m_stats;
 };
 

@@ -235,7 +235,8 @@ void TextEdit::set_selection(std::size_t anchor, std::size_t caret)
 void TextEdit::move(Motion motion, Extend extend)
 {
     auto const range = selection();
-    if (range && extend == Extend::No && (motion == Motion::GraphemeLeft || motion == Motion::GraphemeRight)) {
+    if (range && extend == Extend::No
+        && (motion == Motion::GraphemeLeft || motion == Motion::GraphemeRight)) {
         set_caret(motion == Motion::GraphemeLeft ? range->first : range->second, Extend::No);
         return;
     }
@@ -272,8 +273,8 @@ void TextEdit::select_line_at(std::size_t byte)
 
 void TextEdit::record_undo(EditKind kind, std::string_view inserted)
 {
-    bool const same_run = kind == m_last_edit && kind != EditKind::Other && m_caret == m_last_edit_caret
-        && !selection();
+    bool const same_run
+        = kind == m_last_edit && kind != EditKind::Other && m_caret == m_last_edit_caret && !selection();
     // A space typed after a word starts a new step, so undo takes back one word at a time.
     bool const word_break = kind == EditKind::Typing && is_space_text(inserted)
         && !is_space_text(std::string_view(m_text).substr(previous_boundary(m_caret)));
@@ -302,7 +303,8 @@ bool TextEdit::insert(std::string_view text, InsertKind kind)
 {
     std::string const clean = sanitize_editor_text(text);
     auto const range = selection().value_or(ByteRange { m_caret, m_caret });
-    if (clean.empty() && range.first == range.second)
+    // Only an empty text erases the selection; a stray control key must not.
+    if (clean.empty() && (!text.empty() || range.first == range.second))
         return false;
     replace_range(range, clean, kind == InsertKind::Typed ? EditKind::Typing : EditKind::Other);
     return true;

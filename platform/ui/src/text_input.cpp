@@ -26,9 +26,15 @@ std::size_t code_point_offset(std::string_view text, int index)
     return byte;
 }
 
-TextEdit::Extend extend_with(Modifiers mods) { return (mods & ModShift) ? TextEdit::Extend::Yes : TextEdit::Extend::No; }
+TextEdit::Extend extend_with(Modifiers mods)
+{
+    return (mods & ModShift) ? TextEdit::Extend::Yes : TextEdit::Extend::No;
+}
 
-bool is_vertical(Key key) { return key == Key::Up || key == Key::Down || key == Key::PageUp || key == Key::PageDown; }
+bool is_vertical(Key key)
+{
+    return key == Key::Up || key == Key::Down || key == Key::PageUp || key == Key::PageDown;
+}
 
 // Clamps, sending NaN to the low end: pointer positions from a broken event must not reach Pango,
 // whose integer units overflow on them.
@@ -79,7 +85,10 @@ void TextInput::set_selection(std::size_t anchor, std::size_t caret)
     m_reveal_caret = true;
 }
 
-void TextInput::insert_at_cursor(std::string_view text) { note_edit(m_edit.insert(text, TextEdit::InsertKind::Pasted)); }
+void TextInput::insert_at_cursor(std::string_view text)
+{
+    note_edit(m_edit.insert(text, TextEdit::InsertKind::Pasted));
+}
 
 void TextInput::apply_layout_external(Rect rect)
 {
@@ -93,7 +102,8 @@ void TextInput::apply_layout_external(Rect rect)
 float TextInput::preferred_height(TextRenderer& renderer, float width) const
 {
     float const inner = std::isfinite(width) ? std::max(0.f, width - 2 * m_padding) : 0.f;
-    std::string_view const shown = text().empty() ? std::string_view(m_placeholder) : std::string_view(text());
+    std::string_view const shown
+        = text().empty() ? std::string_view(m_placeholder) : std::string_view(text());
     auto const shaped = renderer.shape(shown, layout_style(inner));
     float const line = renderer.line_height(m_style.size, m_style.weight);
     return std::max(shaped->size().h, line) + 2 * m_padding;
@@ -297,7 +307,8 @@ TextInputResponse TextInput::handle(Wheel const& wheel, EventContext& ctx)
     // Text that fits leaves the wheel to the owner's scroll view.
     if (height <= content_rect().h)
         return TextInputResponse::Ignored;
-    float const step = wheel.lines ? ctx.text.line_height(m_style.size, m_style.weight) * wheel_step_lines : 1.f;
+    float const step
+        = wheel.lines ? ctx.text.line_height(m_style.size, m_style.weight) * wheel_step_lines : 1.f;
     m_scroll -= wheel.dy * step;
     clamp_scroll(height);
     return TextInputResponse::Handled;
@@ -560,7 +571,8 @@ void TextInput::draw(DrawContext& ctx)
     ctx.scene.pop_clip();
 }
 
-void TextInput::draw_text(DrawContext& ctx, std::shared_ptr<ShapedText const> const& shaped, Point origin) const
+void TextInput::draw_text(
+    DrawContext& ctx, std::shared_ptr<ShapedText const> const& shaped, Point origin) const
 {
     auto const range = m_edit.selection();
     if (m_focused && range && m_composition.text.empty()) {

@@ -47,6 +47,8 @@ constexpr InitialsCase initials_cases[] = {
     { "invalid bytes are skipped", "ana \xff bell", "AB" },
     { "only invalid bytes", "\xff\xfe", "?" },
     { "truncated multi-byte letter", "zo\xc3", "Z" },
+    { "embedded NUL", std::string_view { "ana\0 bell", 9 }, "AB" },
+    { "sharp s upper-cases to two letters", "\u00dfa", "SS" },
 };
 
 TEST(AvatarInitials, Table)

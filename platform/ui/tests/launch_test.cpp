@@ -22,7 +22,7 @@ LaunchConfig test_config()
 struct ParseCase {
     char const* name;
     std::vector<std::string> args;
-    Command want;
+    Invocation want;
 };
 
 TEST(LaunchCommandLine, ParsesTable)
@@ -40,8 +40,9 @@ TEST(LaunchCommandLine, ParsesTable)
         SCOPED_TRACE(c.name);
         auto const got = parse_command_line(c.args, test_config());
         ASSERT_EQ(got.index(), c.want.index());
-        if (auto const* request = std::get_if<ScreenshotRequest>(&got))
+        if (auto const* request = std::get_if<ScreenshotRequest>(&got)) {
             EXPECT_EQ(*request, std::get<ScreenshotRequest>(c.want));
+        }
     }
 }
 

@@ -10,8 +10,7 @@ using namespace vrel_ui::painters;
 
 namespace {
 
-template<class T>
-std::vector<T> commands_of(Scene const& scene)
+template <class T> std::vector<T> commands_of(Scene const& scene)
 {
     std::vector<T> out;
     for (Command const& c : scene.commands())

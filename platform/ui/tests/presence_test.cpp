@@ -26,7 +26,8 @@ void expect_near(Color got, Color want)
 // WCAG relative luminance of a straight sRGB colour.
 double luminance(Color c)
 {
-    auto const linear = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    auto const linear
+        = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
     return 0.2126 * linear(c.r) + 0.7152 * linear(c.g) + 0.0722 * linear(c.b);
 }
 

@@ -21,7 +21,8 @@ using InsertKind = TextEdit::InsertKind;
 using EraseUnit = TextEdit::EraseUnit;
 
 // Man, ZWJ, woman, ZWJ, girl: five code points, 18 bytes, one grapheme.
-constexpr std::string_view family = "\xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x91\xA7";
+constexpr std::string_view family
+    = "\xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x91\xA7";
 constexpr std::string_view combining_acute = "\xCC\x81";
 constexpr std::string_view replacement = "\xEF\xBF\xBD";
 
@@ -33,7 +34,10 @@ std::string cat(std::initializer_list<std::string_view> parts)
     return out;
 }
 
-bool is_valid_utf8(std::string const& s) { return g_utf8_validate(s.data(), static_cast<gssize>(s.size()), nullptr); }
+bool is_valid_utf8(std::string const& s)
+{
+    return g_utf8_validate(s.data(), static_cast<gssize>(s.size()), nullptr);
+}
 
 struct SanitizeCase {
     std::string_view name;
@@ -51,7 +55,8 @@ TEST(SanitizeEditorText, CleansTable)
         { "a truncated sequence before ASCII", "\xE2\x82z", cat({ replacement, "z" }) },
         { "an overlong slash", "\xC0\xAF", cat({ replacement, replacement }) },
         { "a UTF-16 surrogate", "\xED\xA0\x80", cat({ replacement, replacement, replacement }) },
-        { "beyond U+10FFFF", "\xF4\x90\x80\x80", cat({ replacement, replacement, replacement, replacement }) },
+        { "beyond U+10FFFF", "\xF4\x90\x80\x80",
+            cat({ replacement, replacement, replacement, replacement }) },
         { "an invalid lead byte", "\xFFz", cat({ replacement, "z" }) },
         { "CR LF and a lone CR become LF", "a\r\nb\rc\r", "a\nb\nc\n" },
         { "controls are dropped, tab and LF kept", std::string("a\x01\tb\x7f\0c\n", 8), "a\tbc\n" },
@@ -97,8 +102,8 @@ TEST(TextEdit, SnapsPositionsToGraphemeBoundaries)
         std::size_t asked;
         std::size_t want;
     };
-    for (auto const [asked, want] : { Case { 0, 0 }, Case { 1, 1 }, Case { 5, 1 }, Case { 18, 1 }, Case { 19, 19 },
-             Case { 21, 19 }, Case { 22, 22 }, Case { 1000, 22 } }) {
+    for (auto const [asked, want] : { Case { 0, 0 }, Case { 1, 1 }, Case { 5, 1 }, Case { 18, 1 },
+             Case { 19, 19 }, Case { 21, 19 }, Case { 22, 22 }, Case { 1000, 22 } }) {
         SCOPED_TRACE(asked);
         edit.set_caret(asked, Extend::No);
         EXPECT_EQ(edit.caret(), want);
@@ -139,6 +144,16 @@ TEST(TextEdit, InsertSanitizesAndReportsChange)
     EXPECT_EQ(edit.caret(), 7u);
     EXPECT_FALSE(edit.insert("\x01\x02")) << "nothing left to insert";
     EXPECT_FALSE(edit.insert(""));
+}
+
+TEST(TextEdit, OnlyEmptyInsertErasesSelection)
+{
+    TextEdit edit("hello");
+    edit.set_selection(1, 4);
+    EXPECT_FALSE(edit.insert("\x01"));
+    EXPECT_EQ(edit.text(), "hello");
+    EXPECT_TRUE(edit.insert(""));
+    EXPECT_EQ(edit.text(), "ho");
 }
 
 struct SelectCase {
@@ -248,7 +263,8 @@ TEST(TextEdit, ReplaceAllIsOneUndoableStep)
 // UTF-8, and caret and anchor inside the text on grapheme boundaries.
 TEST(TextEdit, RandomOperationsKeepInvariants)
 {
-    std::string const seed = cat({ "ab ", family, " e", combining_acute, "\n\xF0\x9F\x87\xAB\xF0\x9F\x87\xB7, x" });
+    std::string const seed
+        = cat({ "ab ", family, " e", combining_acute, "\n\xF0\x9F\x87\xAB\xF0\x9F\x87\xB7, x" });
     std::vector<std::function<void(TextEdit&, std::size_t)>> const ops = {
         [](TextEdit& e, std::size_t n) { e.set_caret(n, Extend::No); },
         [](TextEdit& e, std::size_t n) { e.set_caret(n, Extend::Yes); },

@@ -14,7 +14,8 @@ using namespace vrel_ui;
 
 namespace {
 
-constexpr std::string_view family = "\xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x91\xA7";
+constexpr std::string_view family
+    = "\xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x91\xA7";
 constexpr std::string_view combining_acute = "\xCC\x81";
 constexpr Rect field_rect { 10, 20, 320, 120 };
 
@@ -36,7 +37,10 @@ public:
 };
 
 Event key(Key k, Modifiers mods = ModNone, char32_t ch = 0) { return KeyDown { k, ch, mods, false }; }
-Event ctrl(char32_t ch, Modifiers extra = ModNone) { return KeyDown { Key::Character, ch, ModCtrl | extra, false }; }
+Event ctrl(char32_t ch, Modifiers extra = ModNone)
+{
+    return KeyDown { Key::Character, ch, ModCtrl | extra, false };
+}
 
 class TextInputTest : public ::testing::Test {
 protected:
@@ -109,19 +113,27 @@ TEST_F(TextInputTest, KeysEditTable)
         { "left steps over a flag", flag, 8, 8, key(Key::Left), flag, 0, 0 },
         { "backspace at the start does nothing", "ab", 0, 0, key(Key::Backspace), "ab", 0, 0 },
         { "delete at the end does nothing", "ab", 2, 2, key(Key::Delete), "ab", 2, 2 },
-        { "ctrl+left to the word start", "hello, world", 12, 12, key(Key::Left, ModCtrl), "hello, world", 7, 7 },
-        { "ctrl+left skips punctuation", "hello, world", 7, 7, key(Key::Left, ModCtrl), "hello, world", 0, 0 },
-        { "ctrl+right to the word end", "hello, world", 0, 0, key(Key::Right, ModCtrl), "hello, world", 5, 5 },
-        { "ctrl+right skips punctuation", "hello, world", 5, 5, key(Key::Right, ModCtrl), "hello, world", 12, 12 },
-        { "ctrl+left keeps a mark in its word", accent_words, 7, 7, key(Key::Left, ModCtrl), accent_words, 0, 0 },
-        { "ctrl+right keeps a mark in its word", accent_words, 0, 0, key(Key::Right, ModCtrl), accent_words, 6, 6 },
-        { "ctrl+backspace removes a word", "hello, world", 12, 12, key(Key::Backspace, ModCtrl), "hello, ", 7, 7 },
-        { "ctrl+backspace takes the punctuation too", "hello, world", 7, 7, key(Key::Backspace, ModCtrl), "world",
-            0, 0 },
-        { "ctrl+delete removes to the word end", "hello, world", 5, 5, key(Key::Delete, ModCtrl), "hello", 5, 5 },
+        { "ctrl+left to the word start", "hello, world", 12, 12, key(Key::Left, ModCtrl), "hello, world", 7,
+            7 },
+        { "ctrl+left skips punctuation", "hello, world", 7, 7, key(Key::Left, ModCtrl), "hello, world", 0,
+            0 },
+        { "ctrl+right to the word end", "hello, world", 0, 0, key(Key::Right, ModCtrl), "hello, world", 5,
+            5 },
+        { "ctrl+right skips punctuation", "hello, world", 5, 5, key(Key::Right, ModCtrl), "hello, world", 12,
+            12 },
+        { "ctrl+left keeps a mark in its word", accent_words, 7, 7, key(Key::Left, ModCtrl), accent_words, 0,
+            0 },
+        { "ctrl+right keeps a mark in its word", accent_words, 0, 0, key(Key::Right, ModCtrl), accent_words,
+            6, 6 },
+        { "ctrl+backspace removes a word", "hello, world", 12, 12, key(Key::Backspace, ModCtrl), "hello, ", 7,
+            7 },
+        { "ctrl+backspace takes the punctuation too", "hello, world", 7, 7, key(Key::Backspace, ModCtrl),
+            "world", 0, 0 },
+        { "ctrl+delete removes to the word end", "hello, world", 5, 5, key(Key::Delete, ModCtrl), "hello", 5,
+            5 },
         { "shift+right extends", "hello", 0, 0, key(Key::Right, ModShift), "hello", 0, 1 },
-        { "shift+ctrl+right extends by a word", "hello you", 0, 0, key(Key::Right, ModShift | ModCtrl), "hello you",
-            0, 5 },
+        { "shift+ctrl+right extends by a word", "hello you", 0, 0, key(Key::Right, ModShift | ModCtrl),
+            "hello you", 0, 5 },
         { "shift+left shrinks a selection", "hello", 0, 3, key(Key::Left, ModShift), "hello", 0, 2 },
         { "left collapses a selection to its start", "hello", 1, 4, key(Key::Left), "hello", 1, 1 },
         { "right collapses a selection to its end", "hello", 4, 1, key(Key::Right), "hello", 4, 4 },
@@ -129,7 +141,8 @@ TEST_F(TextInputTest, KeysEditTable)
         { "delete removes the selection", "hello", 4, 1, key(Key::Delete), "ho", 1, 1 },
         { "home goes to the line start", "one\ntwo", 5, 5, key(Key::Home), "one\ntwo", 4, 4 },
         { "end goes to the line end", "one\ntwo", 1, 1, key(Key::End), "one\ntwo", 3, 3 },
-        { "shift+home selects to the line start", "one\ntwo", 6, 6, key(Key::Home, ModShift), "one\ntwo", 6, 4 },
+        { "shift+home selects to the line start", "one\ntwo", 6, 6, key(Key::Home, ModShift), "one\ntwo", 6,
+            4 },
         { "ctrl+home goes to the text start", "one\ntwo", 5, 5, key(Key::Home, ModCtrl), "one\ntwo", 0, 0 },
         { "ctrl+end goes to the text end", "one\ntwo", 1, 1, key(Key::End, ModCtrl), "one\ntwo", 7, 7 },
         { "ctrl+a selects all", "hello", 2, 2, ctrl('a'), "hello", 0, 5 },
@@ -237,7 +250,9 @@ TEST_F(TextInputTest, CompositionIsShownButNotTextUntilCommitted)
     send(TextComposition { "\xE3\x81\xAB", 1, 0 });
     send(TextEntered { "\xE6\x97\xA5" });
     EXPECT_EQ(input.composition(), "");
-    EXPECT_EQ(input.text(), "a\xE6\x97\xA5" "b");
+    EXPECT_EQ(input.text(),
+        "a\xE6\x97\xA5"
+        "b");
     EXPECT_EQ(input.cursor_pos(), 4u);
     EXPECT_TRUE(input.take_dirty());
 }
@@ -264,9 +279,9 @@ TEST_F(TextInputTest, CompositionIsDrawnUnderlinedInline)
     ASSERT_NE(text, commands.end());
     EXPECT_GT(std::get<cmd::Text>(*text).text->size().w, renderer.shape("ab", input.style())->size().w)
         << "the preedit widens the drawn text";
-    EXPECT_TRUE(std::any_of(commands.begin(), commands.end(),
-        [](Command const& c) { return std::holds_alternative<cmd::Line>(c); }))
-        << "the preedit is underlined";
+    EXPECT_TRUE(std::any_of(commands.begin(), commands.end(), [](Command const& c) {
+        return std::holds_alternative<cmd::Line>(c);
+    })) << "the preedit is underlined";
 }
 
 TEST_F(TextInputTest, CompositionEndsWhenFocusIsLost)
@@ -289,12 +304,17 @@ TEST_F(TextInputTest, TakeDirtyTable)
         { "set_text is programmatic", [](TextInput& t, EventContext&) { t.set_text("x"); }, false },
         { "typing", [](TextInput& t, EventContext& c) { t.handle_event(TextEntered { "x" }, c); }, true },
         { "erasing", [](TextInput& t, EventContext& c) { t.handle_event(key(Key::Backspace), c); }, true },
-        { "erasing nothing", [](TextInput& t, EventContext& c) { t.handle_event(key(Key::Delete), c); }, false },
-        { "moving the caret", [](TextInput& t, EventContext& c) { t.handle_event(key(Key::Left), c); }, false },
+        { "erasing nothing", [](TextInput& t, EventContext& c) { t.handle_event(key(Key::Delete), c); },
+            false },
+        { "moving the caret", [](TextInput& t, EventContext& c) { t.handle_event(key(Key::Left), c); },
+            false },
         { "submitting", [](TextInput& t, EventContext& c) { t.handle_event(key(Key::Enter), c); }, false },
         { "insert_at_cursor", [](TextInput& t, EventContext&) { t.insert_at_cursor("!"); }, true },
         { "assistive SetText",
-            [](TextInput& t, EventContext&) { t.perform_action({ SemanticAction::SetText, "y" }); }, true },
+            [](TextInput& t, EventContext&) {
+                t.perform_action({ SemanticAction::SetText, "y" });
+            },
+            true },
         { "select all", [](TextInput& t, EventContext& c) { t.handle_event(ctrl('a'), c); }, false },
     };
     for (auto const& c : cases) {
@@ -357,7 +377,8 @@ TEST_F(TextInputTest, ClickPlacesCaretAndDragSelects)
     EXPECT_EQ(input.selection_range_public(), (std::pair<std::size_t, std::size_t> { 3, 8 }));
 
     send(PointerDown { point_at(1), PointerButton::Primary, 1, ModShift });
-    EXPECT_EQ(input.selection_range_public(), (std::pair<std::size_t, std::size_t> { 1, 3 })) << "shift+click";
+    EXPECT_EQ(input.selection_range_public(), (std::pair<std::size_t, std::size_t> { 1, 3 }))
+        << "shift+click";
 }
 
 TEST_F(TextInputTest, DragPastTheFieldSelectsToTheEdgeLine)
@@ -447,8 +468,7 @@ TEST_F(TextInputTest, UpAndDownMoveBetweenWrappedLines)
     EXPECT_EQ(input.cursor_pos(), 0u);
 }
 
-template<class T>
-std::vector<T> commands_of(Scene const& scene)
+template <class T> std::vector<T> commands_of(Scene const& scene)
 {
     std::vector<T> out;
     for (auto const& c : scene.commands())
@@ -486,7 +506,8 @@ TEST_F(TextInputTest, DrawsSelectionAndCaret)
     input.set_selection(2, 9);
     auto const fills = commands_of<cmd::FillRect>(drawn());
     Color const selection = theme.accent.with_alpha(0.3f);
-    auto const selected = std::count_if(fills.begin(), fills.end(), [&](auto const& f) { return f.color == selection; });
+    auto const selected
+        = std::count_if(fills.begin(), fills.end(), [&](auto const& f) { return f.color == selection; });
     EXPECT_EQ(selected, 2) << "one rect per selected line";
 
     input.set_focused(false, &ctx);

@@ -109,7 +109,8 @@ TEST(TextMeasure, LineHeightIsTheSampleHeight)
 {
     for (float size : { 11.f, 14.f, 20.f }) {
         EXPECT_FLOAT_EQ(renderer().line_height(size), renderer().measure("Ag", size).h);
-        EXPECT_FLOAT_EQ(renderer().line_height(size, Weight::Bold), renderer().measure_weighted("Ag", size, Weight::Bold).h);
+        EXPECT_FLOAT_EQ(renderer().line_height(size, Weight::Bold),
+            renderer().measure_weighted("Ag", size, Weight::Bold).h);
     }
     EXPECT_GT(renderer().line_height(20), renderer().line_height(11));
 }
@@ -164,10 +165,13 @@ TEST(TextMeasure, NonsenseStylesGiveFiniteSizes)
 TEST(TextMeasure, InvalidUtf8MeasuresWithoutPangoWarnings)
 {
     int warnings = 0;
-    guint const handler = g_log_set_handler("Pango", GLogLevelFlags(G_LOG_LEVEL_MASK | G_LOG_FLAG_FATAL),
-        [](gchar const*, GLogLevelFlags, gchar const*, gpointer count) { ++*static_cast<int*>(count); }, &warnings);
+    guint const handler = g_log_set_handler(
+        "Pango", GLogLevelFlags(G_LOG_LEVEL_MASK | G_LOG_FLAG_FATAL),
+        [](gchar const*, GLogLevelFlags, gchar const*, gpointer count) { ++*static_cast<int*>(count); },
+        &warnings);
     std::string_view const cases[] = {
-        "a\xff" "b",
+        "a\xff"
+        "b",
         "\xc3",
         "\xe2\x82",
         "\xed\xa0\x80", // an encoded surrogate
@@ -368,7 +372,10 @@ TEST(GraphemeBoundaries, Table)
         { "zwj family between letters", "a" + family + "b", { 0, 1, 1 + family.size(), 2 + family.size() } },
         { "skin tone", "\U0001F44D\U0001F3FD", { 0, 8 } },
         { "two flags", flags, { 0, 8, 16 } },
-        { "invalid byte", "a\xff" "b", { 0, 1, 2, 3 } },
+        { "invalid byte",
+            "a\xff"
+            "b",
+            { 0, 1, 2, 3 } },
         { "truncated sequence", "\xe2\x82", { 0, 1, 2 } },
         { "invalid after accent", "e\u0301\xff", { 0, 3, 4 } },
         { "nul", std::string("a\0b", 3), { 0, 1, 2, 3 } },
@@ -385,7 +392,8 @@ TEST(RichText, ChipWrappingOntoTwoLinesGivesTwoRects)
 {
     std::string const text = "@alpha @beta";
     float const wrap = renderer().measure("@alpha ", 14).w + 4;
-    RichSpan const spans[] = { { 0, text.size(), Color::rgb(0x3366ff), Weight::Semibold, Color::rgb(0xdde4ff) } };
+    RichSpan const spans[]
+        = { { 0, text.size(), Color::rgb(0x3366ff), Weight::Semibold, Color::rgb(0xdde4ff) } };
     RichTextLayout layout;
     layout.shape(renderer(), text, spans, { 14, Weight::Regular, wrap, 1 });
     ASSERT_EQ(layout.shaped()->line_count(), 2);
@@ -525,7 +533,8 @@ TEST(TextCaret, IndicesAreClampedAndMovedToCharacterStarts)
 TEST(TextCaret, WrappedTextPutsLaterCaretsOnLowerLines)
 {
     std::string const text = "first line words then more";
-    auto const shaped = renderer().shape(text, { 14, Weight::Regular, renderer().measure("first line words", 14).w + 4, 1 });
+    auto const shaped = renderer().shape(
+        text, { 14, Weight::Regular, renderer().measure("first line words", 14).w + 4, 1 });
     ASSERT_EQ(shaped->line_count(), 2);
     Rect const first = renderer().caret_rect(*shaped, 0);
     Rect const later = renderer().caret_rect(*shaped, text.find("more"));
@@ -545,7 +554,8 @@ TEST(TextSelection, RectsFollowLines)
     EXPECT_TRUE(renderer().selection_rects(*one_line, 5, 5).empty());
     EXPECT_TRUE(renderer().selection_rects(*one_line, 500, 900).empty());
 
-    auto const wrapped = renderer().shape(text, { 14, Weight::Regular, renderer().measure("select these", 14).w + 4, 1 });
+    auto const wrapped
+        = renderer().shape(text, { 14, Weight::Regular, renderer().measure("select these", 14).w + 4, 1 });
     std::vector<Rect> const across = renderer().selection_rects(*wrapped, 0, text.size());
     ASSERT_EQ(across.size(), static_cast<std::size_t>(wrapped->line_count()));
     EXPECT_GE(across[1].y, across[0].bottom() - 0.5f);

@@ -17,7 +17,10 @@ struct NamedTheme {
     Theme theme;
 };
 
-std::array<NamedTheme, 2> themes() { return { NamedTheme { "light", Theme::light() }, { "dark", Theme::dark_theme() } }; }
+std::array<NamedTheme, 2> themes()
+{
+    return { NamedTheme { "light", Theme::light() }, { "dark", Theme::dark_theme() } };
+}
 
 struct Ground {
     std::string_view name;
@@ -63,7 +66,8 @@ TEST(Theme, TextRolesReachContrastOnEverySurface)
     for (auto const& [theme_name, theme] : themes()) {
         for (TextRole const& role : kTextRoles) {
             for (Ground const& ground : kGrounds) {
-                SCOPED_TRACE(std::string(theme_name) + ": " + std::string(role.name) + " on " + std::string(ground.name));
+                SCOPED_TRACE(std::string(theme_name) + ": " + std::string(role.name) + " on "
+                    + std::string(ground.name));
                 EXPECT_GE(Colors::contrast_ratio(theme.*role.color, theme.*ground.color), role.minimum);
             }
         }
@@ -120,8 +124,16 @@ TEST(Theme, PaletteIndexWrapsIntoRange)
         std::size_t slot;
     };
     constexpr Case kCases[] {
-        { 0, 0 }, { 7, 7 }, { 8, 0 }, { 9, 1 }, { -1, 7 }, { -8, 0 }, { -9, 7 }, { 1'000'000'003, 3 },
-        { LLONG_MAX, 7 }, { LLONG_MIN, 0 },
+        { 0, 0 },
+        { 7, 7 },
+        { 8, 0 },
+        { 9, 1 },
+        { -1, 7 },
+        { -8, 0 },
+        { -9, 7 },
+        { 1'000'000'003, 3 },
+        { LLONG_MAX, 7 },
+        { LLONG_MIN, 0 },
     };
     for (Case const& c : kCases) {
         SCOPED_TRACE(c.index);

@@ -38,7 +38,10 @@ public:
     [[nodiscard]] static I18nManager& the();
 
     // Increments whenever the language changes, so widgets can drop text they translated earlier.
-    [[nodiscard]] std::uint64_t revision() const noexcept { return m_revision.load(std::memory_order_acquire); }
+    [[nodiscard]] std::uint64_t revision() const noexcept
+    {
+        return m_revision.load(std::memory_order_acquire);
+    }
 
     // Switches language, e.g. "de" or "pt-BR"; "" means each catalog's default locale. Setting
     // the current language again is no change and leaves the revision alone.

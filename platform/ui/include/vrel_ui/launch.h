@@ -53,11 +53,11 @@ struct Usage {
     int exit_code {}; // 0 for --help, 2 for a bad command line
     std::string message;
 };
-using Command = std::variant<RunWindow, ListScenarios, ScreenshotRequest, Usage>;
+using Invocation = std::variant<RunWindow, ListScenarios, ScreenshotRequest, Usage>;
 
 // Parses the arguments after the program name. Scenario names are checked against the
 // configuration's; sizes must be WxH with both between 1 and 16384.
-[[nodiscard]] Command parse_command_line(std::vector<std::string> const& args, LaunchConfig const& config);
+[[nodiscard]] Invocation parse_command_line(std::vector<std::string> const& args, LaunchConfig const& config);
 
 // The theme for a screenshot: dark when the request or VREL_UI_THEME says "dark".
 [[nodiscard]] Theme shot_theme(ScreenshotRequest const& request);

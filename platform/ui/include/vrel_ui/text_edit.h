@@ -29,7 +29,16 @@ public:
     enum class Extend : bool { No, Yes };
 
     // Caret motions that need no layout. Lines here are logical lines, delimited by "\n".
-    enum class Motion : std::uint8_t { GraphemeLeft, GraphemeRight, WordLeft, WordRight, LineStart, LineEnd, TextStart, TextEnd };
+    enum class Motion : std::uint8_t {
+        GraphemeLeft,
+        GraphemeRight,
+        WordLeft,
+        WordRight,
+        LineStart,
+        LineEnd,
+        TextStart,
+        TextEnd
+    };
 
     enum class EraseUnit : std::uint8_t { Grapheme, Word };
 
@@ -68,6 +77,7 @@ public:
     void select_line_at(std::size_t byte);
 
     // Edits replace the selection when there is one and return whether the text changed.
+    // Inserting "" erases the selection; text that sanitizes to nothing changes nothing.
     bool insert(std::string_view text, InsertKind kind = InsertKind::Pasted);
     bool erase_backward(EraseUnit unit);
     bool erase_forward(EraseUnit unit);

@@ -47,7 +47,7 @@ public:
     [[nodiscard]] std::string const& text() const noexcept { return m_edit.text(); }
     void set_placeholder(std::string placeholder) { m_placeholder = std::move(placeholder); }
     [[nodiscard]] std::string const& placeholder() const noexcept { return m_placeholder; }
-    // The text style; its wrap width is ignored, since the field wraps to its rect.
+    // The text style, 15 px by default; its wrap width is ignored, since the field wraps to its rect.
     void set_style(TextStyle style);
     [[nodiscard]] TextStyle const& style() const noexcept { return m_style; }
     // Space between the rect and the text on every side.
@@ -142,8 +142,7 @@ private:
     TextInputResponse handle(TextEntered const& entered, EventContext& ctx);
     TextInputResponse handle(TextComposition const& composition, EventContext& ctx);
     TextInputResponse handle(FocusChange const& change, EventContext& ctx);
-    template<class Other>
-    TextInputResponse handle(Other const&, EventContext&)
+    template <class Other> TextInputResponse handle(Other const&, EventContext&)
     {
         return TextInputResponse::Ignored;
     }

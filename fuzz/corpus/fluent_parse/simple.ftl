@@ -1,0 +1,2 @@
+hello = Hello
+farewell = Goodbye
