@@ -16,3 +16,6 @@ extern "C" char const* __lsan_default_suppressions()
            "leak:libglib-2.0.so\n"
            "leak:libgobject-2.0.so\n";
 }
+
+extern "C" char const* __lsan_default_options();
+extern "C" char const* __lsan_default_options() { return "print_suppressions=0"; }

@@ -77,12 +77,14 @@ void Gallery::stage_for_screenshot(EventContext& ctx)
 {
     m_input.set_focused(true, &ctx);
     m_input.set_cursor_pos(m_input.text().size());
-    for (int i = 0; i < 9; ++i)
+    for (int i = 0; i < 3; ++i)
         (void)m_input.handle_event(KeyDown { Key::Left, 0, ModShift | ModCtrl }, ctx);
+    // Button rects come from the first draw, which the caller has done.
     m_hovered_button = 1;
-    open_menu({ bounds().w * 0.36f, bounds().h * 0.56f });
-    m_tooltip.on_pointer("Start or open call", { bounds().w * 0.70f, 76 }, 0);
+    Point const pointer = m_buttons[1].rect.center();
+    m_tooltip.on_pointer(label_at(pointer), pointer, 0);
     m_tooltip.tick(10);
+    open_menu({ bounds().w * 0.36f, bounds().h * 0.56f });
 }
 
 float Gallery::draw_heading(DrawContext& ctx, Point at, std::string_view title)

@@ -20,7 +20,7 @@ public:
     Gallery();
 
     // Puts the gallery into the state a screenshot shows: the field focused with a selection,
-    // the context menu open, a tooltip up and a button hovered.
+    // the context menu open, a tooltip up and a button hovered. Call it after a first draw.
     void stage_for_screenshot(vrel_ui::EventContext& ctx);
     [[nodiscard]] vrel_ui::ImageStore& images() { return m_images; }
 

@@ -26,9 +26,10 @@ base::Result<void, std::string> render_shot(ScreenshotRequest const& request)
     MemoryClipboard clipboard;
     NullTextInputHost text_input;
     EventContext events { frame.text(), frame.theme(), clipboard, text_input, 0 };
-    gallery.stage_for_screenshot(events);
-    // The first draw asks the image store for every picture; wait so none shows a placeholder.
+    // The first draw places the widgets and asks the image store for every picture; wait for
+    // the pictures so none shows a placeholder.
     frame.draw(gallery);
+    gallery.stage_for_screenshot(events);
     gallery.images().block_until_idle();
     frame.draw(gallery);
     frame.draw_floating_surfaces(gallery);

@@ -17,7 +17,7 @@ namespace vrel_ui {
 
 namespace {
 
-constexpr char const* default_families = "Inter, Noto Color Emoji, Noto Sans";
+constexpr char const* default_families = "Inter, Noto Sans";
 constexpr std::string_view ellipsis = "\u2026";
 constexpr float chip_padding = 2;
 constexpr float chip_radius = 4;

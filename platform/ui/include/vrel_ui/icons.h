@@ -20,13 +20,13 @@ enum class Icon : std::uint8_t { None, Edit, Delete, Add, Pin, Archive, Up, Down
     case Icon::Edit:
         return "\u270E"; // ✎
     case Icon::Delete:
-        return "\U0001F5D1"; // 🗑
+        return "\U0001F5D1\uFE0F"; // 🗑, with emoji presentation
     case Icon::Add:
         return "\uFF0B"; // ＋
     case Icon::Pin:
         return "\U0001F4CC"; // 📌
     case Icon::Archive:
-        return "\U0001F5C4"; // 🗄
+        return "\U0001F5C4\uFE0F"; // 🗄, with emoji presentation
     case Icon::Up:
         return "\u2191"; // ↑
     case Icon::Down:

@@ -98,7 +98,9 @@ struct TextCacheStats {
 // to the caller's bytes, each invalid byte counting as one character.
 class TextRenderer {
 public:
-    // Default families: Inter for text, Noto Color Emoji for emoji, Noto Sans for the rest.
+    // Default families: Inter for text, Noto Sans for other scripts; emoji come from fontconfig's
+    // fallback (Noto Color Emoji). Naming the emoji font in the list would make Pango take the
+    // digits and "#" from it too, since they are emoji characters as well.
     TextRenderer();
     explicit TextRenderer(std::string families, std::size_t cache_capacity = 4096);
     ~TextRenderer();
