@@ -19,8 +19,9 @@ using namespace vrel_ui;
 
 std::vector<std::string> sample_texts()
 {
-    static char const* const words[] = { "deploy", "review", "ship it", "the cluster", "on call", "release notes",
-        "coffee ☕", "🎉 launched", "👍🏽 agreed", "design sync", "Zoë's draft", "国际化" };
+    static char const* const words[]
+        = { "deploy", "review", "ship it", "the cluster", "on call", "release notes", "coffee ☕",
+              "🎉 launched", "👍🏽 agreed", "design sync", "Zoë's draft", "国际化" };
     std::vector<std::string> texts;
     for (int i = 0; i < 300; ++i) {
         std::string text = "#" + std::to_string(i) + " ";
@@ -38,8 +39,8 @@ void record_frame(Scene& scene, TextRenderer& text, Theme const& theme, std::vec
     for (int i = 0; i < 300; ++i) {
         float const x = float((i % 6) * 212), y = float((i / 6) * 16);
         scene.fill_round_rect({ x + 2, y + 1, 200, 14 }, 6, theme.palette_color(i));
-        text.draw_text_weighted(scene, texts[std::size_t(i)], { x + 4, y }, 11, i % 5 ? Weight::Regular : Weight::Semibold,
-            theme.text);
+        text.draw_text_weighted(scene, texts[std::size_t(i)], { x + 4, y }, 11,
+            i % 5 ? Weight::Regular : Weight::Semibold, theme.text);
     }
 }
 

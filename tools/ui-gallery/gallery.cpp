@@ -18,7 +18,8 @@ constexpr float margin = 28;
 constexpr float column_gap = 28;
 constexpr float section_gap = 22;
 
-char const* const sample_emoji_line = "Ship it 🚀  🎉 👍🏽 👨‍👩‍👧 🇩🇪  — 国际化 · Zoë";
+char const* const sample_emoji_line
+    = "Ship it 🚀  🎉 👍🏽 👨‍👩‍👧 🇩🇪  — 国际化 · Zoë";
 char const* const sample_paragraph
     = "Text wraps at word boundaries inside its width, keeps emoji like 🧵 and 🙌 in colour, and "
       "measures the same at every device scale because metrics are unhinted.";
@@ -103,30 +104,33 @@ float Gallery::draw_typography(DrawContext& ctx, Rect column)
         Weight weight;
         char const* label;
     };
-    Sample const samples[] = { { 22, Weight::Bold, "Vrel workspace" }, { 17, Weight::Semibold, "# design-crit" },
-        { 15, Weight::Regular, "Message text at fifteen" }, { 13, Weight::Medium, "Medium label, 13" },
-        { 11, Weight::Regular, "Caption at eleven — 11:42" } };
+    Sample const samples[] = { { 22, Weight::Bold, "Vrel workspace" },
+        { 17, Weight::Semibold, "# design-crit" }, { 15, Weight::Regular, "Message text at fifteen" },
+        { 13, Weight::Medium, "Medium label, 13" }, { 11, Weight::Regular, "Caption at eleven — 11:42" } };
     for (auto const& sample : samples) {
-        text.draw_text_weighted(ctx.scene, sample.label, { column.x, y }, sample.size, sample.weight, theme.text);
+        text.draw_text_weighted(
+            ctx.scene, sample.label, { column.x, y }, sample.size, sample.weight, theme.text);
         y += text.line_height(sample.size, sample.weight) + 4;
     }
     text.draw_text_weighted(ctx.scene, sample_emoji_line, { column.x, y }, 16, Weight::Regular, theme.text);
     y += text.line_height(16) + 8;
     auto const paragraph = text.measure_weighted(sample_paragraph, 13, Weight::Regular, column.w);
-    text.draw_text_weighted(ctx.scene, sample_paragraph, { column.x, y }, 13, Weight::Regular, theme.text_secondary,
-        column.w);
+    text.draw_text_weighted(
+        ctx.scene, sample_paragraph, { column.x, y }, 13, Weight::Regular, theme.text_secondary, column.w);
     y += paragraph.h + 10;
     for (float width : { column.w, 220.f, 120.f, 14.f }) {
-        text.draw_fitted(ctx.scene, "Fitted into a narrower width with an ellipsis 🎯", { column.x, y }, width, 13,
-            Weight::Regular, theme.text);
+        text.draw_fitted(ctx.scene, "Fitted into a narrower width with an ellipsis 🎯", { column.x, y }, width,
+            13, Weight::Regular, theme.text);
         ctx.scene.fill_rect({ column.x + width, y, 1, text.line_height(13) }, theme.accent);
         y += text.line_height(13) + 4;
     }
     y += 6;
     std::string const rich = "@Lena Fischer can you review #release-notes? 🙏 thanks @Otto";
-    std::array<RichSpan, 3> const spans { RichSpan { 0, 13, theme.accent, Weight::Semibold, theme.accent.with_alpha(0.16f) },
+    std::array<RichSpan, 3> const spans { RichSpan { 0, 13, theme.accent, Weight::Semibold,
+                                              theme.accent.with_alpha(0.16f) },
         RichSpan { 29, 43, theme.live, std::nullopt, std::nullopt },
-        RichSpan { rich.size() - 5, rich.size(), theme.accent, Weight::Semibold, theme.accent.with_alpha(0.16f) } };
+        RichSpan {
+            rich.size() - 5, rich.size(), theme.accent, Weight::Semibold, theme.accent.with_alpha(0.16f) } };
     RichTextLayout layout;
     layout.shape(text, rich, spans, TextStyle { 14, Weight::Regular, column.w, 1.25f });
     text.draw_rich(ctx.scene, layout, { column.x, y }, theme.text);
@@ -153,14 +157,16 @@ float Gallery::draw_buttons(DrawContext& ctx, Rect column)
         x += size.w + spacing;
     }
     y += Button::measure(ctx.text, ctx.theme, "Ag").h + 8;
-    ctx.text.draw_fitted(ctx.scene, m_status, { column.x, y }, column.w, 12, Weight::Regular, ctx.theme.text_muted);
+    ctx.text.draw_fitted(
+        ctx.scene, m_status, { column.x, y }, column.w, 12, Weight::Regular, ctx.theme.text_muted);
     return y + ctx.text.line_height(12) - column.y;
 }
 
 float Gallery::draw_avatars(DrawContext& ctx, Rect column)
 {
     float y = column.y + draw_heading(ctx, { column.x, column.y }, "AVATARS");
-    char const* const names[] = { "Lena Fischer", "otto", "Élodie Durand", "Mika Järvinen", "李 小龍", "🤖 Build bot", "" };
+    char const* const names[]
+        = { "Lena Fischer", "otto", "Élodie Durand", "Mika Järvinen", "李 小龍", "🤖 Build bot", "" };
     Color const presence[] = { ctx.theme.online, ctx.theme.idle, ctx.theme.busy, ctx.theme.offline };
     float x = column.x + 20;
     for (std::size_t i = 0; i < std::size(names); ++i) {
@@ -194,8 +200,9 @@ void Gallery::draw_image_or_placeholder(DrawContext& ctx, std::string const& key
     bool const failed = state.kind == ImageState::Kind::Failed;
     auto const label = failed ? "Image failed to load" : "Loading image…";
     auto const size = ctx.text.measure(label, 11);
-    ctx.text.draw_text_weighted(ctx.scene, label, { rect.center().x - size.w / 2, rect.center().y - size.h / 2 }, 11,
-        Weight::Regular, failed ? ctx.theme.error : ctx.theme.text_muted);
+    ctx.text.draw_text_weighted(ctx.scene, label,
+        { rect.center().x - size.w / 2, rect.center().y - size.h / 2 }, 11, Weight::Regular,
+        failed ? ctx.theme.error : ctx.theme.text_muted);
     painters::edge_outline(ctx.scene, ctx.theme, rect, 12);
 }
 
@@ -215,11 +222,12 @@ float Gallery::draw_painters(DrawContext& ctx, Rect column)
     float const y = column.y + draw_heading(ctx, { column.x, column.y }, "SURFACES AND SHAPES");
     Rect const card { column.x, y, column.w * 0.48f, 92 };
     painters::card(ctx.scene, theme, card, 10);
-    ctx.text.draw_text_weighted(ctx.scene, "card", { card.x + 12, card.y + 10 }, 13, Weight::Semibold, theme.text);
+    ctx.text.draw_text_weighted(
+        ctx.scene, "card", { card.x + 12, card.y + 10 }, 13, Weight::Semibold, theme.text);
     painters::separator(ctx.scene, theme, { card.x + 12, card.y + 36 }, card.w - 24);
     painters::edge_on(ctx.scene, theme, card, painters::Edge::Bottom, theme.surface);
-    ctx.text.draw_text_weighted(ctx.scene, "separator, edge", { card.x + 12, card.y + 46 }, 12, Weight::Regular,
-        theme.text_secondary);
+    ctx.text.draw_text_weighted(ctx.scene, "separator, edge", { card.x + 12, card.y + 46 }, 12,
+        Weight::Regular, theme.text_secondary);
 
     Rect const panel { column.x + column.w * 0.52f, y, column.w * 0.48f, 92 };
     painters::shadow(ctx.scene, theme, panel, 14);
@@ -249,17 +257,19 @@ float Gallery::draw_palette(DrawContext& ctx, Rect column)
     float const y = column.y + draw_heading(ctx, { column.x, column.y }, "PALETTE AND CONTRAST");
     float const swatch = (column.w - 7 * 6) / 8;
     for (int i = 0; i < 8; ++i)
-        ctx.scene.fill_round_rect({ column.x + float(i) * (swatch + 6), y, swatch, 26 }, 6, theme.palette_color(i));
+        ctx.scene.fill_round_rect(
+            { column.x + float(i) * (swatch + 6), y, swatch, 26 }, 6, theme.palette_color(i));
     struct Role {
         char const* name;
         Color color;
     };
-    Role const roles[] = { { "text", theme.text }, { "secondary", theme.text_secondary }, { "muted", theme.text_muted },
-        { "accent", theme.accent }, { "error", theme.error } };
+    Role const roles[] = { { "text", theme.text }, { "secondary", theme.text_secondary },
+        { "muted", theme.text_muted }, { "accent", theme.accent }, { "error", theme.error } };
     float x = column.x;
     for (auto const& role : roles) {
         char label[48];
-        std::snprintf(label, sizeof label, "%s %.1f", role.name, Colors::contrast_ratio(role.color, theme.background));
+        std::snprintf(
+            label, sizeof label, "%s %.1f", role.name, Colors::contrast_ratio(role.color, theme.background));
         ctx.text.draw_text_weighted(ctx.scene, label, { x, y + 34 }, 11, Weight::Medium, role.color);
         x += ctx.text.measure_weighted(label, 11, Weight::Medium).w + 12;
     }
@@ -274,12 +284,15 @@ void Gallery::draw(DrawContext& outer)
     m_now = ctx.now;
     Rect const area = bounds();
     ctx.scene.fill_rect(area, theme.background);
-    ctx.text.draw_text_weighted(ctx.scene, "Vrel toolkit gallery", { margin, 22 }, 22, Weight::Bold, theme.text);
+    ctx.text.draw_text_weighted(
+        ctx.scene, "Vrel toolkit gallery", { margin, 22 }, 22, Weight::Bold, theme.text);
     ctx.text.draw_text_weighted(ctx.scene, theme.dark ? "Dark theme" : "Light theme", { margin, 52 }, 13,
         Weight::Regular, theme.text_muted);
     float const column_w = (area.w - 2 * margin - 2 * column_gap) / 3;
     float const top = 88;
-    auto column = [&](int i) { return Rect { margin + float(i) * (column_w + column_gap), top, column_w, area.h - top }; };
+    auto column = [&](int i) {
+        return Rect { margin + float(i) * (column_w + column_gap), top, column_w, area.h - top };
+    };
 
     Rect left = column(0);
     left.y += draw_typography(ctx, left) + section_gap;
@@ -360,8 +373,11 @@ std::vector<AccessNode> Gallery::accessibility() const
 {
     AccessNode root { .id = "gallery", .role = Role::Window, .label = "Vrel toolkit gallery" };
     for (auto const& slot : m_buttons)
-        root.children.push_back({ .id = "gallery.button:" + slot.label, .role = Role::Button, .label = slot.label,
-            .rect = slot.rect, .focusable = true });
+        root.children.push_back({ .id = "gallery.button:" + slot.label,
+            .role = Role::Button,
+            .label = slot.label,
+            .rect = slot.rect,
+            .focusable = true });
     root.children.push_back(m_input.accessibility_node("gallery.input", "Message"));
     if (m_menu.is_open())
         for (auto& node : m_menu.accessibility())

@@ -17,7 +17,8 @@ base::Result<void, std::string> render_shot(ScreenshotRequest const& request)
     ScreenshotRequest themed = request;
     if (!themed.theme && request.scenario)
         themed.theme = *request.scenario;
-    Size const size = request.size ? Size { float(request.size->width), float(request.size->height) } : Size { 1280, 800 };
+    Size const size = request.size ? Size { float(request.size->width), float(request.size->height) }
+                                   : Size { 1280, 800 };
     ShotFrame frame(size, launch::shot_theme(themed));
     gallery::Gallery gallery;
     frame.sync(gallery, 0);

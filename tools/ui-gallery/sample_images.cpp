@@ -53,7 +53,8 @@ std::optional<std::vector<std::uint8_t>> load_sample_image(std::string const& ke
     if (key == "portrait")
         return paint_scene(300, 480);
     if (key == "broken")
-        return std::vector<std::uint8_t> { 0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R' };
+        return std::vector<std::uint8_t> { 0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n', 0, 0, 0, 13, 'I', 'H',
+            'D', 'R' };
     return std::nullopt;
 }
 

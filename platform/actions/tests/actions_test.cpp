@@ -6,11 +6,12 @@ using namespace vrel_actions;
 
 TEST(Resource, KeepsActionsAndChildrenInInsertionOrder)
 {
-    auto const resource = Resource("chat.workspace:ws_1", "chat.workspace", "Vrel")
-                              .with_action(ActionSpec("rename", "Rename", OperationType::Effect, EncodedAction { "k", "1" }))
-                              .with_action(ActionSpec("open", "Open", OperationType::View, EncodedAction { "k", "2" }))
-                              .with_child(Resource("chat.channel:c_b", "chat.channel", "b"))
-                              .with_child(Resource("chat.channel:c_a", "chat.channel", "a"));
+    auto const resource
+        = Resource("chat.workspace:ws_1", "chat.workspace", "Vrel")
+              .with_action(ActionSpec("rename", "Rename", OperationType::Effect, EncodedAction { "k", "1" }))
+              .with_action(ActionSpec("open", "Open", OperationType::View, EncodedAction { "k", "2" }))
+              .with_child(Resource("chat.channel:c_b", "chat.channel", "b"))
+              .with_child(Resource("chat.channel:c_a", "chat.channel", "a"));
     ASSERT_EQ(resource.actions().size(), 2u);
     EXPECT_EQ(resource.actions()[0].id(), "rename");
     EXPECT_EQ(resource.actions()[1].id(), "open");
@@ -22,8 +23,8 @@ TEST(Resource, KeepsActionsAndChildrenInInsertionOrder)
 
 TEST(ActionSpec, BuildStampsTheDeclaredOperationType)
 {
-    ActionSpec const fixed("open", "Open", OperationType::View,
-        EncodedAction { "chat.operation", "{}", OperationType::Effect });
+    ActionSpec const fixed(
+        "open", "Open", OperationType::View, EncodedAction { "chat.operation", "{}", OperationType::Effect });
     EXPECT_EQ(fixed.build({})->operation_type, OperationType::View);
 
     ActionSpec const built = ActionSpec("post", "Post message", OperationType::Effect,
@@ -32,7 +33,8 @@ TEST(ActionSpec, BuildStampsTheDeclaredOperationType)
             if (!text || text->empty())
                 return std::nullopt;
             return EncodedAction { "chat.action", *text };
-        }).with_parameter({ "text", "Message", "Write a message" })
+        })
+                                 .with_parameter({ "text", "Message", "Write a message" })
                                  .destructive();
     EXPECT_FALSE(built.build({}).has_value());
     auto const action = built.build(ActionArgs().set("text", "hi"));
@@ -63,5 +65,6 @@ TEST(ActionContext, EnrichedByKeepsOwnValues)
 
 TEST(ActionError, TextFormNamesTheCode)
 {
-    EXPECT_EQ((ActionError { ErrorCode::Decode, "unknown variant `Nope`" }.to_string()), "decode: unknown variant `Nope`");
+    EXPECT_EQ((ActionError { ErrorCode::Decode, "unknown variant `Nope`" }.to_string()),
+        "decode: unknown variant `Nope`");
 }

@@ -82,13 +82,15 @@ Invocation parse_command_line(std::vector<std::string> const& args, LaunchConfig
                 return bad("--scenario needs a NAME; valid scenarios: " + joined_scenarios(config));
             auto const& names = config.screenshot_scenarios;
             if (std::find(names.begin(), names.end(), *name) == names.end())
-                return bad("unknown scenario \"" + *name + "\"; valid scenarios: " + joined_scenarios(config));
+                return bad(
+                    "unknown scenario \"" + *name + "\"; valid scenarios: " + joined_scenarios(config));
             request.scenario = std::move(*name);
         } else if (arg == "--size") {
             auto text = value();
             auto size = text ? parse_size(*text) : std::nullopt;
             if (!size)
-                return bad("bad --size \"" + text.value_or("") + "\"; expected WxH with each side from 1 to 16384, e.g. 1280x800");
+                return bad("bad --size \"" + text.value_or("")
+                    + "\"; expected WxH with each side from 1 to 16384, e.g. 1280x800");
             request.size = size;
         } else if (arg == "--theme") {
             auto name = value();
@@ -171,7 +173,8 @@ void run_or_exit(LaunchConfig const& config, std::vector<std::string> const& arg
         }
         auto const result = config.render_screenshot(*request);
         if (!result) {
-            std::fprintf(stderr, "%s: screenshot failed: %s\n", config.application_id.c_str(), result.error().c_str());
+            std::fprintf(
+                stderr, "%s: screenshot failed: %s\n", config.application_id.c_str(), result.error().c_str());
             std::exit(1);
         }
         std::fflush(stdout);

@@ -97,15 +97,17 @@ std::optional<Event> translate_sdl_event(SDL_Event const& event)
     case SDL_MOUSEMOTION:
         return PointerMove { { float(event.motion.x), float(event.motion.y) }, mods };
     case SDL_MOUSEBUTTONDOWN:
-        return PointerDown { { float(event.button.x), float(event.button.y) }, translate_button(event.button.button),
-            event.button.clicks, mods };
+        return PointerDown { { float(event.button.x), float(event.button.y) },
+            translate_button(event.button.button), event.button.clicks, mods };
     case SDL_MOUSEBUTTONUP:
-        return PointerUp { { float(event.button.x), float(event.button.y) }, translate_button(event.button.button), mods };
+        return PointerUp { { float(event.button.x), float(event.button.y) },
+            translate_button(event.button.button), mods };
     case SDL_MOUSEWHEEL: {
         int x {}, y {};
         SDL_GetMouseState(&x, &y);
         float const flip = event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -1.f : 1.f;
-        return Wheel { { float(x), float(y) }, event.wheel.preciseX * flip, event.wheel.preciseY * flip, true };
+        return Wheel { { float(x), float(y) }, event.wheel.preciseX * flip, event.wheel.preciseY * flip,
+            true };
     }
     case SDL_KEYDOWN: {
         KeyDown key = translate_key(event.key.keysym);

@@ -39,7 +39,8 @@ std::vector<vrel_actions::Resource> Widget::action_resources() const { return {}
 
 std::optional<vrel_actions::Resource> Widget::action_resource(std::string_view) const { return std::nullopt; }
 
-base::Result<void> Widget::handle_operation(vrel_actions::EncodedAction const& action, vrel_actions::OperationType)
+base::Result<void> Widget::handle_operation(
+    vrel_actions::EncodedAction const& action, vrel_actions::OperationType)
 {
     return base::error("no handler for operations of kind " + action.kind);
 }

@@ -1,5 +1,6 @@
 #include "window.h"
 
+#include "c_handles.h"
 #include "cairo_scene.h"
 #include "sdl_events.h"
 
@@ -10,25 +11,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <string_view>
 
 namespace vrel_ui::launch {
 
 namespace {
 
-template<auto Free>
-struct FreeWith {
-    template<class T>
-    void operator()(T* p) const noexcept
-    {
-        if (p)
-            Free(p);
-    }
-};
 using SdlWindow = std::unique_ptr<SDL_Window, FreeWith<SDL_DestroyWindow>>;
-using SdlRenderer = std::unique_ptr<SDL_Renderer, FreeWith<SDL_DestroyRenderer>>;
-using SdlTexture = std::unique_ptr<SDL_Texture, FreeWith<SDL_DestroyTexture>>;
-using CairoSurface = std::unique_ptr<cairo_surface_t, FreeWith<cairo_surface_destroy>>;
-using CairoContext = std::unique_ptr<cairo_t, FreeWith<cairo_destroy>>;
+using SdlSurface = std::unique_ptr<SDL_Surface, FreeWith<SDL_FreeSurface>>;
 
 Uint32 wake_event_type()
 {
@@ -71,45 +61,62 @@ public:
     }
 };
 
-// The window's pixels: a Cairo image surface painted each frame and uploaded to a streaming
-// texture of the drawable's size (which is larger than the window on HiDPI outputs).
+// The window's pixels: a Cairo image surface painted each frame and copied to the window's
+// own framebuffer, which SDL keeps at the drawable's size (larger than the window on HiDPI
+// outputs). Presenting through the framebuffer, not a GPU renderer, keeps the window free of
+// OpenGL: Cairo paints on the CPU anyway, and a copy is all the presentation needs.
 class Canvas {
 public:
-    bool resize(SDL_Renderer* renderer, int width, int height)
+    bool resize(int width, int height)
     {
-        if (width == m_width && height == m_height && m_texture)
+        if (width == m_width && height == m_height && m_surface)
             return true;
-        m_texture.reset(SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, width, height));
         m_surface.reset(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
+        if (cairo_surface_status(m_surface.get()) != CAIRO_STATUS_SUCCESS)
+            return false;
+        m_pixels.reset(SDL_CreateRGBSurfaceWithFormatFrom(cairo_image_surface_get_data(m_surface.get()),
+            width, height, 32, cairo_image_surface_get_stride(m_surface.get()), SDL_PIXELFORMAT_ARGB8888));
         m_width = width;
         m_height = height;
-        return m_texture && cairo_surface_status(m_surface.get()) == CAIRO_STATUS_SUCCESS;
+        return m_pixels != nullptr;
     }
     void paint(Scene const& scene, double device_scale)
     {
         cairo_surface_set_device_scale(m_surface.get(), device_scale, device_scale);
-        CairoContext cr { cairo_create(m_surface.get()) };
-        render_scene(cr.get(), scene);
+        CairoPtr cr { cairo_create(m_surface.get()) };
+        render_scene(cr.get(), scene, m_shadows);
         cairo_surface_flush(m_surface.get());
-        SDL_UpdateTexture(m_texture.get(), nullptr, cairo_image_surface_get_data(m_surface.get()),
-            cairo_image_surface_get_stride(m_surface.get()));
     }
-    [[nodiscard]] SDL_Texture* texture() const { return m_texture.get(); }
+    [[nodiscard]] bool present(SDL_Window* window, SDL_Surface* target)
+    {
+        if (SDL_BlitSurface(m_pixels.get(), nullptr, target, nullptr) != 0)
+            return false;
+        return SDL_UpdateWindowSurface(window) == 0;
+    }
 
 private:
-    SdlTexture m_texture;
-    CairoSurface m_surface;
+    CairoSurfacePtr m_surface;
+    SdlSurface m_pixels;
+    ShadowCache m_shadows; // blurred shadow images live across frames
     int m_width {}, m_height {};
 };
 
 class WindowLoop {
 public:
-    WindowLoop(LaunchConfig const& config, SDL_Window* window, SDL_Renderer* renderer)
+    WindowLoop(LaunchConfig const& config, SDL_Window* window)
         : m_config(config)
         , m_window(window)
-        , m_renderer(renderer)
         , m_theme(window_theme())
     {
+        // Missing fonts are not fatal: fontconfig falls back to what is installed. Say so once.
+        auto const missing = m_text.missing_families();
+        if (!missing.empty()) {
+            std::string names;
+            for (auto const& family : missing)
+                names += (names.empty() ? "" : ", ") + family;
+            std::fprintf(stderr, "%s: fonts not installed: %s; text is drawn with fallback fonts\n",
+                config.application_id.c_str(), names.c_str());
+        }
     }
 
     int run(Widget& root);
@@ -120,7 +127,6 @@ private:
 
     LaunchConfig const& m_config;
     SDL_Window* m_window;
-    SDL_Renderer* m_renderer;
     Theme m_theme;
     TextRenderer m_text;
     Scene m_scene;
@@ -147,16 +153,22 @@ void WindowLoop::dispatch(Widget& root, SDL_Event const& event)
     auto const translated = translate_sdl_event(event);
     if (!translated)
         return;
-    Event scaled = *translated;
     EventContext context { m_text, m_theme, m_clipboard, m_text_input, monotonic_seconds() };
-    (void)root.handle_event(scaled, context);
+    (void)root.handle_event(*translated, context);
 }
 
 bool WindowLoop::frame(Widget& root)
 {
-    int width {}, height {}, drawable_w {}, drawable_h {};
+    int width {}, height {};
     SDL_GetWindowSize(m_window, &width, &height);
-    SDL_GetRendererOutputSize(m_renderer, &drawable_w, &drawable_h);
+    // The framebuffer has the drawable's size: more pixels than the window on HiDPI outputs.
+    SDL_Surface* target = SDL_GetWindowSurface(m_window);
+    if (!target) {
+        std::fprintf(stderr, "%s: cannot draw into the window (%s)\n", m_config.application_id.c_str(),
+            SDL_GetError());
+        return false;
+    }
+    int const drawable_w = target->w, drawable_h = target->h;
     if (width <= 0 || height <= 0 || drawable_w <= 0 || drawable_h <= 0)
         return true;
     double const now = monotonic_seconds();
@@ -172,15 +184,17 @@ bool WindowLoop::frame(Widget& root)
     m_scene.fill_rect({ 0, 0, float(width), float(height) }, m_theme.background);
     DrawContext draw { m_scene, m_text, m_theme, now };
     root.draw(draw);
-    if (!m_canvas.resize(m_renderer, drawable_w, drawable_h)) {
-        std::fprintf(stderr, "%s: cannot allocate a %dx%d window surface\n", m_config.application_id.c_str(), drawable_w,
-            drawable_h);
+    if (!m_canvas.resize(drawable_w, drawable_h)) {
+        std::fprintf(stderr, "%s: cannot allocate a %dx%d window surface\n", m_config.application_id.c_str(),
+            drawable_w, drawable_h);
         return false;
     }
     m_canvas.paint(m_scene, double(drawable_w) / width);
-    SDL_RenderClear(m_renderer);
-    SDL_RenderCopy(m_renderer, m_canvas.texture(), nullptr, nullptr);
-    SDL_RenderPresent(m_renderer);
+    if (!m_canvas.present(m_window, target)) {
+        std::fprintf(
+            stderr, "%s: cannot show the frame (%s)\n", m_config.application_id.c_str(), SDL_GetError());
+        return false;
+    }
     return true;
 }
 
@@ -230,33 +244,32 @@ int run_window(LaunchConfig const& config)
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
     SDL_SetHint(SDL_HINT_APP_NAME, config.title.c_str());
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
-        std::fprintf(stderr, "%s: no display available (%s); use --screenshot PATH to render without a window\n",
-            name.c_str(), SDL_GetError());
+        std::fprintf(stderr,
+            "%s: no display available (%s); use --screenshot PATH to render without a window\n", name.c_str(),
+            SDL_GetError());
         return 1;
     }
     struct SdlQuit {
         ~SdlQuit() { SDL_Quit(); }
     } const quit;
     Size const size = config.initial_window_size ? config.initial_window_size() : Size { 1280, 800 };
-    SdlWindow window { SDL_CreateWindow(config.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, int(size.w),
-        int(size.h), SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI) };
+    SdlWindow window { SDL_CreateWindow(config.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+        int(size.w), int(size.h), SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI) };
     if (!window) {
         std::fprintf(stderr, "%s: cannot open a window (%s)\n", name.c_str(), SDL_GetError());
         return 1;
     }
-    SdlRenderer renderer { SDL_CreateRenderer(window.get(), -1, SDL_RENDERER_PRESENTVSYNC) };
-    if (!renderer)
-        renderer.reset(SDL_CreateRenderer(window.get(), -1, SDL_RENDERER_SOFTWARE));
-    if (!renderer) {
-        std::fprintf(stderr, "%s: cannot draw into the window (%s)\n", name.c_str(), SDL_GetError());
-        return 1;
-    }
+    // X11 has a shared-memory framebuffer of its own; asking for it keeps OpenGL (and the
+    // driver libraries it drags in) out of a window that Cairo paints on the CPU. Wayland has
+    // no such path in SDL, which then presents through its own renderer.
+    if (std::string_view(SDL_GetCurrentVideoDriver()) == "x11")
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     std::unique_ptr<Widget> root = config.build_root_widget ? config.build_root_widget() : nullptr;
     if (!root) {
         std::fprintf(stderr, "%s: no root widget to show\n", name.c_str());
         return 1;
     }
-    WindowLoop loop(config, window.get(), renderer.get());
+    WindowLoop loop(config, window.get());
     return loop.run(*root);
 }
 

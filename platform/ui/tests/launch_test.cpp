@@ -31,7 +31,8 @@ TEST(LaunchCommandLine, ParsesTable)
         { "nothing opens the window", {}, RunWindow {} },
         { "list", { "--list-scenarios" }, ListScenarios {} },
         { "shot alone", { "--screenshot", "/tmp/a.png" }, ScreenshotRequest { "/tmp/a.png", {}, {}, {} } },
-        { "shot with all", { "--screenshot", "a.png", "--scenario", "call", "--size", "640x480", "--theme", "dark" },
+        { "shot with all",
+            { "--screenshot", "a.png", "--scenario", "call", "--size", "640x480", "--theme", "dark" },
             ScreenshotRequest { "a.png", "call", ScreenshotSize { 640, 480 }, "dark" } },
         { "options in any order", { "--size", "1x16384", "--screenshot", "b.png" },
             ScreenshotRequest { "b.png", {}, ScreenshotSize { 1, 16384 }, {} } },
@@ -55,8 +56,10 @@ struct BadCase {
 TEST(LaunchCommandLine, RejectsBadInputWithExitTwoAndTheValidChoices)
 {
     BadCase const cases[] = {
-        { "unknown scenario", { "--screenshot", "a.png", "--scenario", "nope" }, "valid scenarios: narrow, call" },
-        { "scenario without value", { "--screenshot", "a.png", "--scenario" }, "valid scenarios: narrow, call" },
+        { "unknown scenario", { "--screenshot", "a.png", "--scenario", "nope" },
+            "valid scenarios: narrow, call" },
+        { "scenario without value", { "--screenshot", "a.png", "--scenario" },
+            "valid scenarios: narrow, call" },
         { "size without x", { "--screenshot", "a.png", "--size", "640" }, "expected WxH" },
         { "zero size", { "--screenshot", "a.png", "--size", "0x10" }, "expected WxH" },
         { "huge size", { "--screenshot", "a.png", "--size", "16385x10" }, "expected WxH" },

@@ -18,24 +18,20 @@ struct Error {
     friend bool operator==(Error const&, Error const&) = default;
 };
 
-template<class E>
-struct Unexpected {
+template <class E> struct Unexpected {
     E error;
 };
 
-template<class E>
-Unexpected(E) -> Unexpected<E>;
+template <class E> Unexpected(E) -> Unexpected<E>;
 
-template<class E>
-[[nodiscard]] Unexpected<std::decay_t<E>> unexpected(E&& e)
+template <class E> [[nodiscard]] Unexpected<std::decay_t<E>> unexpected(E&& e)
 {
     return { std::forward<E>(e) };
 }
 
 [[nodiscard]] inline Unexpected<Error> error(std::string message) { return { Error { std::move(message) } }; }
 
-template<class T, class E = Error>
-class [[nodiscard]] Result {
+template <class T, class E = Error> class [[nodiscard]] Result {
 public:
     using value_type = T;
     using error_type = E;
@@ -45,14 +41,13 @@ public:
         : m_storage(std::in_place_index<0>, std::move(value))
     {
     }
-    template<class U>
-    requires std::is_constructible_v<T, U&&> && (!std::is_same_v<std::decay_t<U>, Result>)
-        && (!std::is_same_v<std::decay_t<U>, T>)
-    Result(U&& value)
+    template <class U>
+    requires std::is_constructible_v<T, U&&> &&(!std::is_same_v<std::decay_t<U>, Result>)&&(
+        !std::is_same_v<std::decay_t<U>, T>)Result(U&& value)
         : m_storage(std::in_place_index<0>, T(std::forward<U>(value)))
     {
     }
-    template<class G>
+    template <class G>
     Result(Unexpected<G> e)
         : m_storage(std::in_place_index<1>, E(std::move(e.error)))
     {
@@ -86,8 +81,7 @@ public:
         VERIFY(!has_value());
         return std::get<1>(std::move(m_storage));
     }
-    template<class U>
-    [[nodiscard]] T value_or(U&& fallback) const&
+    template <class U> [[nodiscard]] T value_or(U&& fallback) const&
     {
         return has_value() ? std::get<0>(m_storage) : T(std::forward<U>(fallback));
     }
@@ -104,11 +98,10 @@ private:
 };
 
 // The void form: success carries nothing.
-template<class E>
-class [[nodiscard]] Result<void, E> {
+template <class E> class [[nodiscard]] Result<void, E> {
 public:
     Result() = default;
-    template<class G>
+    template <class G>
     Result(Unexpected<G> e)
         : m_error(E(std::move(e.error)))
         , m_failed(true)
@@ -133,10 +126,10 @@ private:
 } // namespace base
 
 // Propagates the error of a Result expression, or yields its value (GNU statement expression).
-#define TRY(expression)                                                                                     \
-    ({                                                                                                      \
-        auto&& _try_result = (expression);                                                                  \
-        if (!_try_result.has_value())                                                                       \
-            return ::base::unexpected(std::move(_try_result).error());                                      \
-        std::move(_try_result).value();                                                                     \
+#define TRY(expression)                                                                                      \
+    ({                                                                                                       \
+        auto&& _try_result = (expression);                                                                   \
+        if (!_try_result.has_value())                                                                        \
+            return ::base::unexpected(std::move(_try_result).error());                                       \
+        std::move(_try_result).value();                                                                      \
     })

@@ -6,10 +6,10 @@ namespace base {
 [[noreturn]] void fatal(char const* message) noexcept;
 }
 
-#define VERIFY(cond)                                                                                        \
-    do {                                                                                                    \
-        if (!(cond)) [[unlikely]]                                                                           \
-            ::base::verification_failed(#cond, __FILE__, __LINE__);                                         \
+#define VERIFY(cond)                                                                                         \
+    do {                                                                                                     \
+        if (!(cond)) [[unlikely]]                                                                            \
+            ::base::verification_failed(#cond, __FILE__, __LINE__);                                          \
     } while (0)
 
 #define VERIFY_NOT_REACHED() ::base::verification_failed("not reached", __FILE__, __LINE__)

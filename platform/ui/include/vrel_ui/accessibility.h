@@ -10,7 +10,20 @@
 
 namespace vrel_ui {
 
-enum class Role : std::uint8_t { Window, Group, Button, ToggleButton, MenuItem, Menu, TextField, Label, List, ListItem, Heading, Image };
+enum class Role : std::uint8_t {
+    Window,
+    Group,
+    Button,
+    ToggleButton,
+    MenuItem,
+    Menu,
+    TextField,
+    Label,
+    List,
+    ListItem,
+    Heading,
+    Image
+};
 
 struct AccessNode {
     std::string id;
@@ -27,7 +40,16 @@ struct AccessNode {
 };
 
 // What assistive technology may ask a node to do.
-enum class SemanticAction : std::uint8_t { Activate, Focus, SetText, ReplaceSelection, SelectAll, Copy, Cut, Paste };
+enum class SemanticAction : std::uint8_t {
+    Activate,
+    Focus,
+    SetText,
+    ReplaceSelection,
+    SelectAll,
+    Copy,
+    Cut,
+    Paste
+};
 
 struct SemanticRequest {
     SemanticAction action { SemanticAction::Activate };

@@ -10,12 +10,13 @@ struct Color {
 
     [[nodiscard]] static constexpr Color rgb(std::uint32_t hex) noexcept
     {
-        return { float((hex >> 16) & 0xff) / 255.f, float((hex >> 8) & 0xff) / 255.f, float(hex & 0xff) / 255.f, 1 };
+        return { float((hex >> 16) & 0xff) / 255.f, float((hex >> 8) & 0xff) / 255.f,
+            float(hex & 0xff) / 255.f, 1 };
     }
     [[nodiscard]] static constexpr Color rgba(std::uint32_t hex) noexcept
     {
-        return { float((hex >> 24) & 0xff) / 255.f, float((hex >> 16) & 0xff) / 255.f, float((hex >> 8) & 0xff) / 255.f,
-            float(hex & 0xff) / 255.f };
+        return { float((hex >> 24) & 0xff) / 255.f, float((hex >> 16) & 0xff) / 255.f,
+            float((hex >> 8) & 0xff) / 255.f, float(hex & 0xff) / 255.f };
     }
     [[nodiscard]] constexpr Color with_alpha(float alpha) const noexcept { return { r, g, b, alpha }; }
     friend bool operator==(Color, Color) = default;

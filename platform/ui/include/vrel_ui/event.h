@@ -43,22 +43,56 @@ enum class Key : std::uint16_t {
 
 enum class PointerButton : std::uint8_t { Primary, Middle, Secondary };
 
-struct PointerMove { Point pos; Modifiers mods {}; };
-struct PointerDown { Point pos; PointerButton button {}; int clicks { 1 }; Modifiers mods {}; };
-struct PointerUp { Point pos; PointerButton button {}; Modifiers mods {}; };
+struct PointerMove {
+    Point pos;
+    Modifiers mods {};
+};
+struct PointerDown {
+    Point pos;
+    PointerButton button {};
+    int clicks { 1 };
+    Modifiers mods {};
+};
+struct PointerUp {
+    Point pos;
+    PointerButton button {};
+    Modifiers mods {};
+};
 struct PointerLeave { };
 // Wheel deltas: `lines` true for notched wheels (deltas in lines), false for pixel deltas.
-struct Wheel { Point pos; float dx {}; float dy {}; bool lines { true }; };
-struct KeyDown { Key key {}; char32_t ch {}; Modifiers mods {}; bool repeat {}; };
-struct KeyUp { Key key {}; char32_t ch {}; Modifiers mods {}; };
+struct Wheel {
+    Point pos;
+    float dx {};
+    float dy {};
+    bool lines { true };
+};
+struct KeyDown {
+    Key key {};
+    char32_t ch {};
+    Modifiers mods {};
+    bool repeat {};
+};
+struct KeyUp {
+    Key key {};
+    char32_t ch {};
+    Modifiers mods {};
+};
 // Committed text from the keyboard or the input method.
-struct TextEntered { std::string text; };
+struct TextEntered {
+    std::string text;
+};
 // The input method's uncommitted composition; empty text ends the composition.
-struct TextComposition { std::string text; int cursor {}; int length {}; };
-struct FocusChange { bool focused {}; };
+struct TextComposition {
+    std::string text;
+    int cursor {};
+    int length {};
+};
+struct FocusChange {
+    bool focused {};
+};
 
-using Event = std::variant<PointerMove, PointerDown, PointerUp, PointerLeave, Wheel, KeyDown, KeyUp, TextEntered,
-    TextComposition, FocusChange>;
+using Event = std::variant<PointerMove, PointerDown, PointerUp, PointerLeave, Wheel, KeyDown, KeyUp,
+    TextEntered, TextComposition, FocusChange>;
 
 enum class EventResponse : std::uint8_t { Ignored, Handled };
 

@@ -35,9 +35,15 @@ struct Rect {
     friend bool operator==(Rect, Rect) = default;
 };
 
-[[nodiscard]] constexpr Rect inset(Rect r, float by) noexcept { return { r.x + by, r.y + by, r.w - 2 * by, r.h - 2 * by }; }
+[[nodiscard]] constexpr Rect inset(Rect r, float by) noexcept
+{
+    return { r.x + by, r.y + by, r.w - 2 * by, r.h - 2 * by };
+}
 
-[[nodiscard]] constexpr Rect offset(Rect r, float dx, float dy) noexcept { return { r.x + dx, r.y + dy, r.w, r.h }; }
+[[nodiscard]] constexpr Rect offset(Rect r, float dx, float dy) noexcept
+{
+    return { r.x + dx, r.y + dy, r.w, r.h };
+}
 
 [[nodiscard]] constexpr std::optional<Rect> intersection(Rect a, Rect b) noexcept
 {

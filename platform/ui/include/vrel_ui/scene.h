@@ -17,47 +17,107 @@ namespace vrel_ui {
 class ShapedText;
 
 namespace cmd {
-struct FillRect { Rect rect; Color color; };
-struct FillRoundRect { Rect rect; float radius; Color color; };
-struct StrokeRoundRect { Rect rect; float radius; float width; Color color; };
-struct FillDisc { Point center; float radius; Color color; };
-struct StrokeRing { Point center; float radius; float width; Color color; };
-struct Line { Point from; Point to; float width; Color color; };
+struct FillRect {
+    Rect rect;
+    Color color;
+};
+struct FillRoundRect {
+    Rect rect;
+    float radius;
+    Color color;
+};
+struct StrokeRoundRect {
+    Rect rect;
+    float radius;
+    float width;
+    Color color;
+};
+struct FillDisc {
+    Point center;
+    float radius;
+    Color color;
+};
+struct StrokeRing {
+    Point center;
+    float radius;
+    float width;
+    Color color;
+};
+struct Line {
+    Point from;
+    Point to;
+    float width;
+    Color color;
+};
 // A vertical gradient from top to bottom colour, inside a rounded rect.
-struct VerticalGradient { Rect rect; float radius; Color top; Color bottom; };
+struct VerticalGradient {
+    Rect rect;
+    float radius;
+    Color top;
+    Color bottom;
+};
 // A soft shadow under a rounded rect, blurred over `blur` pixels and moved by `offset`.
-struct Shadow { Rect rect; float radius; float blur; Point offset; Color color; };
+struct Shadow {
+    Rect rect;
+    float radius;
+    float blur;
+    Point offset;
+    Color color;
+};
 // Clips later commands to a rounded rect until the matching PopClip.
-struct PushClip { Rect rect; float radius; };
+struct PushClip {
+    Rect rect;
+    float radius;
+};
 struct PopClip { };
 // Composes later commands as one layer with the given opacity at the matching PopLayer.
-struct PushLayer { float opacity; };
+struct PushLayer {
+    float opacity;
+};
 struct PopLayer { };
 // Text shaped by the TextRenderer, its layout's top-left at `origin`. Span colours inside the
 // shaped text win over `color`.
-struct Text { std::shared_ptr<ShapedText const> text; Point origin; Color color; };
+struct Text {
+    std::shared_ptr<ShapedText const> text;
+    Point origin;
+    Color color;
+};
 // An image scaled to cover `rect` (cropping the overflow, centred) with rounded corners.
-struct ImageCover { ImageRef image; Rect rect; float radius; float opacity; };
+struct ImageCover {
+    ImageRef image;
+    Rect rect;
+    float radius;
+    float opacity;
+};
 }
 
-using Command = std::variant<cmd::FillRect, cmd::FillRoundRect, cmd::StrokeRoundRect, cmd::FillDisc, cmd::StrokeRing,
-    cmd::Line, cmd::VerticalGradient, cmd::Shadow, cmd::PushClip, cmd::PopClip, cmd::PushLayer, cmd::PopLayer, cmd::Text,
-    cmd::ImageCover>;
+using Command = std::variant<cmd::FillRect, cmd::FillRoundRect, cmd::StrokeRoundRect, cmd::FillDisc,
+    cmd::StrokeRing, cmd::Line, cmd::VerticalGradient, cmd::Shadow, cmd::PushClip, cmd::PopClip,
+    cmd::PushLayer, cmd::PopLayer, cmd::Text, cmd::ImageCover>;
 
 class Scene {
 public:
     void fill_rect(Rect r, Color c) { m_commands.emplace_back(cmd::FillRect { r, c }); }
-    void fill_round_rect(Rect r, float radius, Color c) { m_commands.emplace_back(cmd::FillRoundRect { r, radius, c }); }
+    void fill_round_rect(Rect r, float radius, Color c)
+    {
+        m_commands.emplace_back(cmd::FillRoundRect { r, radius, c });
+    }
     void stroke_round_rect(Rect r, float radius, float width, Color c)
     {
         m_commands.emplace_back(cmd::StrokeRoundRect { r, radius, width, c });
     }
-    void fill_disc(Point center, float radius, Color c) { m_commands.emplace_back(cmd::FillDisc { center, radius, c }); }
+    void fill_disc(Point center, float radius, Color c)
+    {
+        m_commands.emplace_back(cmd::FillDisc { center, radius, c });
+    }
     void stroke_ring(Point center, float radius, float width, Color c)
     {
         m_commands.emplace_back(cmd::StrokeRing { center, radius, width, c });
     }
-    void line(Point from, Point to, float width, Color c) { m_commands.emplace_back(cmd::Line { from, to, width, c }); }
+    void line(Point from, Point to, float width, Color c)
+    {
+        m_commands.emplace_back(cmd::Line { from, to, width, c });
+    }
     void vertical_gradient(Rect r, float radius, Color top, Color bottom)
     {
         m_commands.emplace_back(cmd::VerticalGradient { r, radius, top, bottom });

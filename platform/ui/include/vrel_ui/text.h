@@ -71,7 +71,8 @@ class RichTextLayout {
 public:
     // Shapes `text` with `spans` (byte ranges outside the text or not on UTF-8 boundaries are
     // clipped to the nearest valid range, never trusted).
-    void shape(TextRenderer& renderer, std::string_view text, std::span<RichSpan const> spans, TextStyle const& style);
+    void shape(TextRenderer& renderer, std::string_view text, std::span<RichSpan const> spans,
+        TextStyle const& style);
     [[nodiscard]] float height() const noexcept { return m_shaped ? m_shaped->size().h : 0; }
     [[nodiscard]] Size size() const noexcept { return m_shaped ? m_shaped->size() : Size {}; }
     [[nodiscard]] std::shared_ptr<ShapedText const> const& shaped() const noexcept { return m_shaped; }
@@ -108,33 +109,35 @@ public:
     TextRenderer& operator=(TextRenderer const&) = delete;
 
     [[nodiscard]] Size measure(std::string_view text, float size);
-    [[nodiscard]] Size measure_weighted(std::string_view text, float size, Weight weight,
-        std::optional<float> wrap_width = std::nullopt);
+    [[nodiscard]] Size measure_weighted(
+        std::string_view text, float size, Weight weight, std::optional<float> wrap_width = std::nullopt);
     // The height of the sample "Ag" at this size and weight: what one line of text takes.
     [[nodiscard]] float line_height(float size, Weight weight = Weight::Regular);
 
     // Shapes (or takes from the cache) the text in the style.
     [[nodiscard]] std::shared_ptr<ShapedText const> shape(std::string_view text, TextStyle const& style);
     // Shapes rich text; not cached, since spans change with the content.
-    [[nodiscard]] std::shared_ptr<ShapedText const> shape_rich(std::string_view text, std::span<RichSpan const> spans,
-        TextStyle const& style);
+    [[nodiscard]] std::shared_ptr<ShapedText const> shape_rich(
+        std::string_view text, std::span<RichSpan const> spans, TextStyle const& style);
 
-    void draw_text_weighted(Scene& scene, std::string_view text, Point top_left, float size, Weight weight, Color color,
-        std::optional<float> wrap_width = std::nullopt);
+    void draw_text_weighted(Scene& scene, std::string_view text, Point top_left, float size, Weight weight,
+        Color color, std::optional<float> wrap_width = std::nullopt);
     void draw_rich(Scene& scene, RichTextLayout const& layout, Point top_left, Color color);
 
     // The fitting rule: empty when width <= 0, the whole text when it fits, else the longest
     // prefix of whole characters that fits with "…" appended ("…" alone when none does).
-    [[nodiscard]] std::string fit(std::string_view text, float width, float size, Weight weight = Weight::Regular);
-    void draw_fitted(Scene& scene, std::string_view text, Point top_left, float width, float size, Weight weight,
-        Color color);
+    [[nodiscard]] std::string fit(
+        std::string_view text, float width, float size, Weight weight = Weight::Regular);
+    void draw_fitted(Scene& scene, std::string_view text, Point top_left, float width, float size,
+        Weight weight, Color color);
 
     // Caret geometry for editors, in the shaped text's own coordinates. Byte indices are
     // clamped to the text and moved back to a character boundary.
     [[nodiscard]] std::size_t index_at(ShapedText const& shaped, Point local) const;
     [[nodiscard]] Rect caret_rect(ShapedText const& shaped, std::size_t byte_index) const;
     // Byte ranges and rects of the selection [from, to) line by line.
-    [[nodiscard]] std::vector<Rect> selection_rects(ShapedText const& shaped, std::size_t from, std::size_t to) const;
+    [[nodiscard]] std::vector<Rect> selection_rects(
+        ShapedText const& shaped, std::size_t from, std::size_t to) const;
 
     [[nodiscard]] TextCacheStats cache_stats() const noexcept;
     void clear_cache();

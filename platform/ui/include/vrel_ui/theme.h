@@ -9,10 +9,10 @@
 namespace vrel_ui {
 
 struct Spacing {
-    float row_padding { 6 };        // p: vertical padding inside list rows
+    float row_padding { 6 }; // p: vertical padding inside list rows
     float horizontal_padding { 10 }; // p': horizontal padding inside list rows
     float line_gap { 4 };
-    float spacing { 8 };             // the standard gap between items
+    float spacing { 8 }; // the standard gap between items
     float small_gap { 4 };
     float medium_inset { 12 };
     float large_inset { 20 };
@@ -28,28 +28,28 @@ struct Theme {
     bool dark { false };
     float scale { 1 };
 
-    Color background;       // window background behind the conversation
-    Color surface;          // cards, panels, popovers
-    Color subtle_surface;   // placeholders and quiet fills on a surface
-    Color rail;             // workspace rail
-    Color list;             // channel list
+    Color background; // window background behind the conversation
+    Color surface; // cards, panels, popovers
+    Color subtle_surface; // placeholders and quiet fills on a surface
+    Color rail; // workspace rail
+    Color list; // channel list
     Color header;
-    Color selected;         // selected row
-    Color hover;            // hovered row
+    Color selected; // selected row
+    Color hover; // hovered row
     Color accent;
-    Color on_accent;        // text on an accent fill
-    Color error;            // errors and destructive actions
-    Color alert;            // unread badges and alerts
-    Color live;             // live / speaking / in-call
-    Color secondary;        // secondary buttons
-    Color text;             // primary text
+    Color on_accent; // text on an accent fill
+    Color error; // errors and destructive actions
+    Color alert; // unread badges and alerts
+    Color live; // live / speaking / in-call
+    Color secondary; // secondary buttons
+    Color text; // primary text
     Color text_secondary;
     Color text_muted;
     Color hairline;
-    Color tile;             // call tiles and file icons
-    Color video;            // video backgrounds
+    Color tile; // call tiles and file icons
+    Color video; // video backgrounds
     Color stage_backdrop;
-    Color scrim;            // behind a drawer in narrow windows
+    Color scrim; // behind a drawer in narrow windows
     Color tooltip;
     Color tooltip_text;
     Color shadow;

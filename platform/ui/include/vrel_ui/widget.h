@@ -116,7 +116,10 @@ public:
         return std::nullopt;
     }
     virtual bool focus_synthetic_accessibility(std::span<std::size_t const>) { return false; }
-    virtual bool perform_semantic_action(std::string_view /*node_id*/, SemanticRequest const&) { return false; }
+    virtual bool perform_semantic_action(std::string_view /*node_id*/, SemanticRequest const&)
+    {
+        return false;
+    }
 
     // Capabilities: keyboard focus, text input, serving synthetic accessibility nodes.
     [[nodiscard]] virtual bool accepts_keyboard_focus() const { return false; }
@@ -125,12 +128,14 @@ public:
 
     // The action resources the widget offers: the roots, and one by address.
     [[nodiscard]] virtual std::vector<vrel_actions::Resource> action_resources() const;
-    [[nodiscard]] virtual std::optional<vrel_actions::Resource> action_resource(std::string_view address) const;
+    [[nodiscard]] virtual std::optional<vrel_actions::Resource> action_resource(
+        std::string_view address) const;
     [[nodiscard]] virtual SearchProvider* search_provider() { return nullptr; }
     // Moves out the pending record for the action host, leaving none.
     [[nodiscard]] virtual std::optional<std::string> take_action_host_state() { return std::nullopt; }
     // Runs an operation routed to this widget; the error is a refusal text.
-    virtual base::Result<void> handle_operation(vrel_actions::EncodedAction const&, vrel_actions::OperationType);
+    virtual base::Result<void> handle_operation(
+        vrel_actions::EncodedAction const&, vrel_actions::OperationType);
 
     [[nodiscard]] virtual bool has_floating_surface() const { return false; }
     [[nodiscard]] virtual bool needs_animation_frame() const { return false; }
