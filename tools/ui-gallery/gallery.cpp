@@ -365,7 +365,7 @@ EventResponse Gallery::handle_event(Event const& event, EventContext& ctx)
     return to_event_response(response);
 }
 
-bool Gallery::needs_animation_frame() const { return m_tooltip.needs_frame(m_now) || !m_images.is_idle(); }
+bool Gallery::needs_animation_frame() const { return m_tooltip.needs_frame(m_now); }
 
 bool Gallery::take_redraw_request() { return std::exchange(m_redraw, false); }
 

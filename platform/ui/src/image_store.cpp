@@ -3,6 +3,8 @@
 
 #include "image_decode.h"
 
+#include <vrel_ui/launch.h>
+
 #include <condition_variable>
 #include <deque>
 #include <exception>
@@ -133,6 +135,9 @@ void ImageStore::run_loader()
             state.busy = false;
         }
         state.idle.notify_all();
+        // A window blocked waiting for input draws the new picture now rather than on the
+        // next event.
+        launch::wake_ui_thread();
     }
 }
 
