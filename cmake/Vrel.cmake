@@ -3,7 +3,7 @@
 
 function(vrel_warnings target)
     target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow -Wnon-virtual-dtor -Wcast-align
-        -Wunused -Woverloaded-virtual -Wimplicit-fallthrough -Wno-missing-field-initializers -Werror)
+        -Wunused -Woverloaded-virtual -Wimplicit-fallthrough -Wno-missing-field-initializers -Wno-maybe-uninitialized -Werror)
 endfunction()
 
 # vrel_component(NAME name DEPS ... [TEST_DEPS ...])
