@@ -82,6 +82,10 @@ struct Op {
     Action action { Action::Set };
     ScalarValue value { Null {} }; // Set: the value; Increment: the delta as an int
     std::vector<OpId> pred;        // the ops this one overwrites or deletes
+    // Mark ops only: the mark's name (none on the op that ends a mark), and whether the mark
+    // grows over text typed at its edge. The binary format stores both only for changes with marks.
+    std::optional<std::string> mark_name;
+    bool expand {};
     friend bool operator==(Op const&, Op const&) = default;
 };
 
