@@ -54,7 +54,7 @@ std::vector<std::uint32_t> change_actors(std::span<Op const> ops, std::uint32_t 
             return true;
         });
     }
-    std::sort(others.begin(), others.end(), [&](std::uint32_t a, std::uint32_t b) { return actors[a] < actors[b]; });
+    std::sort(others.begin(), others.end(), [&](std::uint32_t a, std::uint32_t b) { return compare_bytes(actors[a], actors[b]) < 0; });
     others.erase(std::unique(others.begin(), others.end()), others.end());
     others.insert(others.begin(), author);
     return others;

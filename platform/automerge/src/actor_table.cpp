@@ -2,7 +2,19 @@
 
 #include <base/verify.h>
 
+#include <algorithm>
+
 namespace automerge {
+
+std::strong_ordering compare_bytes(ActorId const& a, ActorId const& b) noexcept
+{
+    std::size_t const common = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        if (a[i] != b[i])
+            return a[i] <=> b[i];
+    }
+    return a.size() <=> b.size();
+}
 
 std::uint32_t ActorTable::intern(ActorId const& actor)
 {

@@ -30,8 +30,8 @@ std::vector<ColumnData> change_columns(std::vector<DocumentChange> const& change
         deps_group.append(change.deps.size());
         for (std::uint64_t const dep : change.deps)
             deps_index.append(static_cast<std::int64_t>(dep));
-        // Extra bytes are stored as a bytes value, and their absence as a null value.
-        extra.append(change.extra_bytes.empty() ? ScalarValue { Null {} } : ScalarValue { change.extra_bytes });
+        // The reference writes a bytes value even when there are none (older writers wrote nulls).
+        extra.append(ScalarValue { change.extra_bytes });
     }
     ValueEncoder extra_raw = extra;
     std::vector<ColumnData> columns;

@@ -149,6 +149,9 @@ base::Result<void, ApplyError> apply_all(DocumentState& state, std::vector<Chang
     std::vector<HashedChange> hashed;
     hashed.reserve(changes.size());
     for (Change& change : changes) {
+        // A change without an author has no encoding, so no hash to queue it by.
+        if (change.actors.empty())
+            return base::unexpected(ApplyError::MalformedChange);
         ChangeHash const hash = change_hash(change);
         hashed.push_back(HashedChange { hash, std::move(change) });
     }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <unordered_map>
 
 namespace automerge {
 
@@ -15,7 +16,7 @@ public:
     ActorRemap(ActorTable const& actors, History const& history)
         : m_to_sorted(actors.size(), 0)
     {
-        std::map<ActorId, std::uint32_t> authors;
+        std::map<ActorId, std::uint32_t, ActorLess> authors;
         for (Change const& change : history.changes())
             authors.emplace(change.actors.front(), *actors.find(change.actors.front()));
         for (auto const& [actor, index] : authors) {
@@ -27,7 +28,7 @@ public:
     [[nodiscard]] OpId operator()(OpId id) const { return id.counter == 0 ? id : OpId { id.counter, m_to_sorted[id.actor] }; }
     [[nodiscard]] std::uint32_t index_of(ActorId const& actor) const
     {
-        auto const it = std::lower_bound(m_sorted.begin(), m_sorted.end(), actor);
+        auto const it = std::lower_bound(m_sorted.begin(), m_sorted.end(), actor, ActorLess {});
         VERIFY(it != m_sorted.end() && *it == actor);
         return static_cast<std::uint32_t>(it - m_sorted.begin());
     }
@@ -59,8 +60,7 @@ void add_object_ops(std::vector<DocumentOp>& out, OpId id, Object const& obj, Ac
         }
         return;
     }
-    for (std::size_t position = 0; position < obj.elements.size(); ++position) {
-        Element const& element = obj.elements.at(position);
+    for (Element const& element : obj.elements) {
         for (StoredOp const& op : element.ops) {
             bool const insert = op.id == element.id;
             OpId const key = remap(insert ? element.origin : element.id);
@@ -71,7 +71,7 @@ void add_object_ops(std::vector<DocumentOp>& out, OpId id, Object const& obj, Ac
 
 std::vector<DocumentChange> document_changes_of(History const& history, ActorRemap const& remap)
 {
-    std::map<ChangeHash, std::uint64_t> index_of;
+    std::unordered_map<ChangeHash, std::uint64_t, ChangeHashHash> index_of;
     std::vector<DocumentChange> changes;
     auto const hashes = history.hashes();
     for (std::size_t i = 0; i < history.changes().size(); ++i) {
@@ -103,8 +103,8 @@ DocumentData to_document_data(OpSet const& ops, History const& history)
     for (OpId const id : objects)
         add_object_ops(data.ops, id, *ops.object(id), remap);
 
+    auto const hashes = history.hashes();
     for (ChangeHash const& head : data.heads) {
-        auto const hashes = history.hashes();
         auto const it = std::find(hashes.begin(), hashes.end(), head);
         data.heads_index.push_back(static_cast<std::uint64_t>(it - hashes.begin()));
     }

@@ -36,8 +36,8 @@ std::vector<StoredOp> const* ops_at(DocumentState const& state, ObjId const& obj
     auto const target = resolve_sequence(state, obj);
     if (!target)
         return nullptr;
-    auto const at = visible_element(target->obj->elements, index);
-    return at ? &at->element->ops : nullptr;
+    Element const* element = visible_element(target->obj->elements, index);
+    return element ? &element->ops : nullptr;
 }
 
 } // namespace

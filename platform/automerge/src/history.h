@@ -2,6 +2,7 @@
 // with the heads and each author's sequence of changes.
 #pragma once
 
+#include "actor_table.h"
 #include "op_id_hash.h"
 
 #include <automerge/change.h>
@@ -40,7 +41,7 @@ private:
     std::vector<Change> m_changes;
     std::vector<ChangeHash> m_hashes;
     std::unordered_map<ChangeHash, std::size_t, ChangeHashHash> m_by_hash;
-    std::map<ActorId, std::size_t> m_last_by_actor;
+    std::map<ActorId, std::size_t, ActorLess> m_last_by_actor;
     std::set<ChangeHash> m_heads;
 };
 

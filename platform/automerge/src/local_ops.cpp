@@ -35,12 +35,12 @@ base::Result<std::vector<OpId>, DocError> counters_in(std::vector<StoredOp> cons
     return counters;
 }
 
-base::Result<ElementAt, DocError> element_at(Target const& target, std::size_t index)
+base::Result<Element const*, DocError> element_at(Target const& target, std::size_t index)
 {
-    auto const at = visible_element(target.obj->elements, index);
-    if (!at)
+    Element const* element = visible_element(target.obj->elements, index);
+    if (!element)
         return base::unexpected(DocError::IndexOutOfRange);
-    return *at;
+    return element;
 }
 
 } // namespace
@@ -93,8 +93,8 @@ base::Result<OpId, DocError> put_in_list(
     auto const target = TRY(resolve_sequence(state, list));
     auto const at = TRY(element_at(target, index));
     return add_local_op(state,
-        Op { .obj = target.id, .key = ElemId { at.element->id }, .action = action, .value = std::move(value),
-            .pred = ids_of(visible_ops(at.element->ops)) });
+        Op { .obj = target.id, .key = ElemId { at->id }, .action = action, .value = std::move(value),
+            .pred = ids_of(visible_ops(at->ops)) });
 }
 
 base::Result<OpId, DocError> insert_in_list(
@@ -103,7 +103,7 @@ base::Result<OpId, DocError> insert_in_list(
     auto const target = TRY(resolve_sequence(state, list));
     OpId origin {};
     if (index > 0)
-        origin = TRY(element_at(target, index - 1)).element->id;
+        origin = TRY(element_at(target, index - 1))->id;
     return add_local_op(state,
         Op { .obj = target.id, .key = ElemId { origin }, .insert = true, .action = action, .value = std::move(value) });
 }
@@ -122,8 +122,8 @@ base::Result<void, DocError> delete_in_list(DocumentState& state, ObjId const& l
     auto const target = TRY(resolve_sequence(state, list));
     auto const at = TRY(element_at(target, index));
     add_local_op(state,
-        Op { .obj = target.id, .key = ElemId { at.element->id }, .action = Action::Delete,
-            .pred = ids_of(visible_ops(at.element->ops)) });
+        Op { .obj = target.id, .key = ElemId { at->id }, .action = Action::Delete,
+            .pred = ids_of(visible_ops(at->ops)) });
     return {};
 }
 
@@ -145,9 +145,9 @@ base::Result<void, DocError> increment_in_list(
 {
     auto const target = TRY(resolve_sequence(state, list));
     auto const at = TRY(element_at(target, index));
-    auto pred = TRY(counters_in(at.element->ops));
+    auto pred = TRY(counters_in(at->ops));
     add_local_op(state,
-        Op { .obj = target.id, .key = ElemId { at.element->id }, .action = Action::Increment, .value = by,
+        Op { .obj = target.id, .key = ElemId { at->id }, .action = Action::Increment, .value = by,
             .pred = pred });
     return {};
 }

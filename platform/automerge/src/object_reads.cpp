@@ -44,25 +44,24 @@ Value value_of(StoredOp const& op, OpSet const& ops)
     return value;
 }
 
-std::optional<ElementAt> visible_element(Sequence const& sequence, std::size_t index)
+Element const* visible_element(Sequence const& sequence, std::size_t index)
 {
-    for (std::size_t position = 0; position < sequence.size(); ++position) {
-        Element const& element = sequence.at(position);
+    for (Element const& element : sequence) {
         if (!is_visible(element))
             continue;
         if (index == 0)
-            return ElementAt { &element, position };
+            return &element;
         --index;
     }
-    return std::nullopt;
+    return nullptr;
 }
 
 std::vector<Element const*> visible_elements(Sequence const& sequence)
 {
     std::vector<Element const*> elements;
-    for (std::size_t position = 0; position < sequence.size(); ++position) {
-        if (is_visible(sequence.at(position)))
-            elements.push_back(&sequence.at(position));
+    for (Element const& element : sequence) {
+        if (is_visible(element))
+            elements.push_back(&element);
     }
     return elements;
 }
@@ -70,10 +69,8 @@ std::vector<Element const*> visible_elements(Sequence const& sequence)
 std::size_t visible_length(Object const& obj)
 {
     if (is_sequence(obj.type)) {
-        std::size_t length = 0;
-        for (std::size_t position = 0; position < obj.elements.size(); ++position)
-            length += is_visible(obj.elements.at(position)) ? 1 : 0;
-        return length;
+        return static_cast<std::size_t>(std::count_if(obj.elements.begin(), obj.elements.end(),
+            [](Element const& element) { return is_visible(element); }));
     }
     return static_cast<std::size_t>(std::count_if(obj.props.begin(), obj.props.end(),
         [](auto const& prop) { return winner(prop.second) != nullptr; }));

@@ -17,12 +17,8 @@ namespace automerge {
 // What an op reads as: its scalar, a counter's running total, or a reference to the object it made.
 [[nodiscard]] Value value_of(StoredOp const& op, OpSet const& ops);
 
-// A visible element by index among the visible ones, with its position among all elements.
-struct ElementAt {
-    Element const* element {};
-    std::size_t position {};
-};
-[[nodiscard]] std::optional<ElementAt> visible_element(Sequence const& sequence, std::size_t index);
+// A visible element by its index among the visible ones, or null past the end.
+[[nodiscard]] Element const* visible_element(Sequence const& sequence, std::size_t index);
 [[nodiscard]] std::vector<Element const*> visible_elements(Sequence const& sequence);
 
 // Visible keys of a map, or visible elements of a list.

@@ -96,7 +96,7 @@ void OpColumnsEncoder::append_common(OpId obj, Key const& key, bool insert, Acti
     m_value.append(value);
     m_mark_name.append(mark_name);
     m_expand.append(expand);
-    m_has_marks = m_has_marks || action == Action::Mark || mark_name.has_value() || expand;
+    m_any_expand = m_any_expand || expand;
 }
 
 void OpColumnsEncoder::append_refs(std::span<OpId const> refs)
@@ -142,11 +142,11 @@ std::vector<ColumnData> OpColumnsEncoder::finish() &&
     columns.push_back({ ref_spec(m_table, ColumnType::Group), std::move(m_ref_group).finish() });
     columns.push_back({ ref_spec(m_table, ColumnType::Actor), std::move(m_ref_actor).finish() });
     columns.push_back({ ref_spec(m_table, ColumnType::Delta), std::move(m_ref_counter).finish() });
-    // Changes without marks predate the mark columns; writing them would change those changes' hashes.
-    if (m_has_marks) {
+    // The mark columns came later than the others: they are written only when they say something,
+    // so that tables without marks keep the bytes (and changes the hashes) they always had.
+    if (m_any_expand)
         columns.push_back({ op_column::expand, std::move(m_expand).finish() });
-        columns.push_back({ op_column::mark_name, std::move(m_mark_name).finish() });
-    }
+    columns.push_back({ op_column::mark_name, std::move(m_mark_name).finish() });
     return columns;
 }
 

@@ -76,7 +76,7 @@ private:
     void append_refs(std::span<OpId const> refs);
 
     OpTable m_table;
-    bool m_has_marks { false };
+    bool m_any_expand { false };
     RleEncoder<UlebValue> m_obj_actor, m_obj_counter, m_key_actor, m_id_actor;
     RleEncoder<UlebValue> m_action, m_ref_group, m_ref_actor;
     RleEncoder<StringValue> m_key_string, m_mark_name;

@@ -3,6 +3,9 @@
 // An element inserted after E goes right after E, but after any elements already there with a
 // greater op id (and, since ids grow along causality, after their descendants too). Every replica
 // therefore orders concurrent inserts at one position by descending op id.
+//
+// The order is kept in blocks of a few hundred elements, so an insert into a long text moves one
+// block rather than the whole text.
 #pragma once
 
 #include "actor_table.h"
@@ -10,6 +13,7 @@
 #include "stored_op.h"
 
 #include <cstdint>
+#include <iterator>
 #include <unordered_map>
 #include <vector>
 
@@ -25,6 +29,8 @@ struct Element {
 
 class Sequence {
 public:
+    class Iterator;
+
     [[nodiscard]] bool contains(OpId id) const { return m_by_id.contains(id); }
     [[nodiscard]] Element* find(OpId id);
     [[nodiscard]] Element const* find(OpId id) const;
@@ -35,19 +41,69 @@ public:
     void erase_last(OpId id);
 
     // All elements, deleted ones included, in document order.
-    [[nodiscard]] std::size_t size() const noexcept { return m_order.size(); }
-    [[nodiscard]] Element const& at(std::size_t position) const { return m_arena[m_order[position]]; }
-    [[nodiscard]] Element& at(std::size_t position) { return m_arena[m_order[position]]; }
+    [[nodiscard]] std::size_t size() const noexcept { return m_arena.size(); }
+    [[nodiscard]] Iterator begin() const;
+    [[nodiscard]] Iterator end() const;
 
 private:
-    [[nodiscard]] std::size_t position_of(std::uint32_t slot) const;
+    struct Block {
+        std::vector<std::uint32_t> slots; // arena indices in document order
+    };
+    // A place between elements: before `offset` in the block at `rank` of m_order.
+    struct Cursor {
+        std::size_t rank {};
+        std::size_t offset {};
+    };
 
-    std::vector<Element> m_arena;       // in insertion order, so slots stay put
-    std::vector<std::uint32_t> m_order; // slots in document order
+    [[nodiscard]] Cursor after(std::uint32_t slot) const;
+    [[nodiscard]] Element const* next_element(Cursor& cursor) const;
+    void insert_at(Cursor cursor, std::uint32_t slot);
+    void split(std::size_t rank);
+    void renumber_ranks();
+
+    std::vector<Element> m_arena;         // in insertion order, so slots stay put
+    std::vector<Block> m_blocks;          // by block id
+    std::vector<std::uint32_t> m_order;   // block ids in document order
+    std::vector<std::uint32_t> m_rank_of; // block id -> its index in m_order
+    std::vector<std::uint32_t> m_block_of; // slot -> block id
     std::unordered_map<OpId, std::uint32_t, OpIdHash> m_by_id;
-    // Typing inserts after the element inserted just before, so the last position found is the
-    // first place to look.
-    mutable std::size_t m_hint {};
+};
+
+class Sequence::Iterator {
+public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = Element;
+    using difference_type = std::ptrdiff_t;
+    using pointer = Element const*;
+    using reference = Element const&;
+
+    Iterator() = default;
+    [[nodiscard]] reference operator*() const;
+    [[nodiscard]] pointer operator->() const { return &**this; }
+    Iterator& operator++();
+    Iterator operator++(int)
+    {
+        Iterator before = *this;
+        ++*this;
+        return before;
+    }
+    friend bool operator==(Iterator const& a, Iterator const& b)
+    {
+        return a.m_rank == b.m_rank && a.m_offset == b.m_offset;
+    }
+
+private:
+    friend class Sequence;
+    Iterator(Sequence const* sequence, std::size_t rank, std::size_t offset)
+        : m_sequence(sequence)
+        , m_rank(rank)
+        , m_offset(offset)
+    {
+    }
+
+    Sequence const* m_sequence {};
+    std::size_t m_rank {};
+    std::size_t m_offset {};
 };
 
 } // namespace automerge

@@ -50,8 +50,9 @@ void random_map_write(Document& doc, Rng& rng)
         break;
     default:
         // Write into whatever object the key holds, if it holds one.
-        if (auto const value = doc.get(root_obj, key); value && as_object(*value))
+        if (auto const value = doc.get(root_obj, key); value && as_object(*value)) {
             ASSERT_TRUE(doc.put(as_object(*value)->id, "inner", random_text(rng)));
+        }
     }
 }
 
@@ -118,8 +119,9 @@ std::vector<Document> edit_concurrently(Rng& rng)
                 random_write(doc, rng);
             doc.commit();
         }
-        if (pick(rng, 2) == 0)
+        if (pick(rng, 2) == 0) {
             EXPECT_TRUE(docs[pick(rng, 3)].merge(docs[pick(rng, 3)]));
+        }
     }
     return docs;
 }

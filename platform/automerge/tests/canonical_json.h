@@ -1,0 +1,184 @@
+// Test helper: a document in the canonical JSON that tools/automerge-ref's dump.mjs prints (see
+// its README), so our reading of a file can be compared with the reference's byte for byte.
+#pragma once
+
+#include <automerge/document.h>
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <string>
+
+namespace automerge::testing {
+
+enum class Conflicts : std::uint8_t { Winner, All };
+
+inline std::string json_string(std::string_view text)
+{
+    std::string out = "\"";
+    for (char const c : text) {
+        switch (c) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\b':
+            out += "\\b";
+            break;
+        case '\f':
+            out += "\\f";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20) {
+                char escape[8];
+                std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(c));
+                out += escape;
+            } else {
+                out += c;
+            }
+        }
+    }
+    return out + "\"";
+}
+
+// A double as ECMAScript's Number.prototype.toString writes it.
+inline std::string es_number(double x)
+{
+    if (std::isnan(x))
+        return "\"NaN\"";
+    if (std::isinf(x))
+        return x > 0 ? "\"Infinity\"" : "\"-Infinity\"";
+    if (x == 0)
+        return std::signbit(x) ? "-0" : "0";
+    char buffer[64];
+    auto const end = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(x), std::chars_format::scientific).ptr;
+    std::string_view const sci(buffer, static_cast<std::size_t>(end - buffer));
+    auto const e_at = sci.find('e');
+    std::string digits;
+    for (char const c : sci.substr(0, e_at)) {
+        if (c != '.')
+            digits += c;
+    }
+    int const n = std::stoi(std::string(sci.substr(e_at + 1))) + 1;
+    int const k = static_cast<int>(digits.size());
+    std::string out = x < 0 ? "-" : "";
+    if (k <= n && n <= 21)
+        return out + digits + std::string(static_cast<std::size_t>(n - k), '0');
+    if (0 < n && n <= 21)
+        return out + digits.substr(0, static_cast<std::size_t>(n)) + "." + digits.substr(static_cast<std::size_t>(n));
+    if (-6 < n && n <= 0)
+        return out + "0." + std::string(static_cast<std::size_t>(-n), '0') + digits;
+    std::string const exponent = (n - 1 >= 0 ? "+" : "-") + std::to_string(std::abs(n - 1));
+    out += digits.substr(0, 1);
+    if (k > 1)
+        out += "." + digits.substr(1);
+    return out + "e" + exponent;
+}
+
+inline std::string hex_bytes(std::span<std::uint8_t const> bytes)
+{
+    std::string out;
+    for (std::uint8_t const b : bytes) {
+        char pair[3];
+        std::snprintf(pair, sizeof pair, "%02x", b);
+        out += pair;
+    }
+    return out;
+}
+
+inline std::string canonical_scalar(ScalarValue const& value)
+{
+    return std::visit(
+        [](auto const& v) -> std::string {
+            using T = std::decay_t<decltype(v)>;
+            if constexpr (std::is_same_v<T, Null>)
+                return "{\"null\":true}";
+            else if constexpr (std::is_same_v<T, bool>)
+                return v ? "{\"bool\":true}" : "{\"bool\":false}";
+            else if constexpr (std::is_same_v<T, std::int64_t>)
+                return "{\"int\":" + std::to_string(v) + "}";
+            else if constexpr (std::is_same_v<T, std::uint64_t>)
+                return "{\"uint\":" + std::to_string(v) + "}";
+            else if constexpr (std::is_same_v<T, double>)
+                return "{\"f64\":" + es_number(v) + "}";
+            else if constexpr (std::is_same_v<T, std::string>)
+                return "{\"str\":" + json_string(v) + "}";
+            else if constexpr (std::is_same_v<T, std::vector<std::uint8_t>>)
+                return "{\"bytes\":\"" + hex_bytes(v) + "\"}";
+            else if constexpr (std::is_same_v<T, Counter>)
+                return "{\"counter\":" + std::to_string(v.value) + "}";
+            else if constexpr (std::is_same_v<T, Timestamp>)
+                return "{\"timestamp\":" + std::to_string(v.millis) + "}";
+            else
+                return "{\"unknown\":\"" + hex_bytes(v.bytes) + "\"}";
+        },
+        value);
+}
+
+inline std::string canonical_object(Document const& doc, ObjId const& obj, Conflicts conflicts);
+
+inline std::string canonical_value(Document const& doc, Value const& value, Conflicts conflicts)
+{
+    if (auto const* obj = as_object(value))
+        return canonical_object(doc, obj->id, conflicts);
+    return canonical_scalar(std::get<ScalarValue>(value));
+}
+
+inline std::string canonical_slot(Document const& doc, std::vector<Conflict> const& all, Conflicts conflicts)
+{
+    if (all.size() == 1 || conflicts == Conflicts::Winner)
+        return canonical_value(doc, all.back().value, conflicts);
+    std::map<std::string, std::string> by_id; // sorted as strings, as the reference sorts them
+    for (Conflict const& c : all)
+        by_id.emplace(std::to_string(c.id.counter) + "@" + hex_bytes(c.id.actor), canonical_value(doc, c.value, conflicts));
+    std::string out = "{\"_conflicts\":{";
+    for (auto const& [id, value] : by_id)
+        out += json_string(id) + ":" + value + ",";
+    out.back() = '}';
+    return out + "}";
+}
+
+inline std::string canonical_object(Document const& doc, ObjId const& obj, Conflicts conflicts)
+{
+    auto const type = doc.object_type(obj);
+    if (type == ObjType::Text)
+        return "{\"_text\":" + json_string(doc.text(obj)) + "}";
+    if (type == ObjType::List) {
+        std::string out = "{\"_list\":[";
+        for (std::size_t i = 0; i < doc.length(obj); ++i)
+            out += (i ? "," : "") + canonical_slot(doc, doc.get_all(obj, i), conflicts);
+        return out + "]}";
+    }
+    std::string out = type == ObjType::Table ? "{\"_table\":{" : "{\"_map\":{";
+    bool first = true;
+    for (std::string const& key : doc.keys(obj)) {
+        out += (first ? "" : ",") + json_string(key) + ":" + canonical_slot(doc, doc.get_all(obj, key), conflicts);
+        first = false;
+    }
+    return out + "}}";
+}
+
+inline std::string canonical_json(Document const& doc, Conflicts conflicts)
+{
+    std::string out = "{\"heads\":[";
+    bool first = true;
+    for (ChangeHash const& head : doc.heads()) {
+        out += (first ? "\"" : ",\"") + hex_bytes(head.bytes) + "\"";
+        first = false;
+    }
+    return out + "],\"doc\":" + canonical_object(doc, root_obj, conflicts) + "}";
+}
+
+} // namespace automerge::testing
