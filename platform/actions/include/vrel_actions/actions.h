@@ -18,7 +18,7 @@ enum class OperationType : unsigned char { View, Effect };
 [[nodiscard]] std::string_view to_string(OperationType) noexcept;
 
 // An action in transit: its kind ("chat.action") and its JSON payload, stamped with the
-// operation type its spec declared once it passes enforce_operation_type.
+// operation type its ActionSpec declared once it passes enforce_operation_type.
 struct EncodedAction {
     std::string kind;
     std::string payload;
