@@ -38,7 +38,8 @@ void check_document(std::span<std::uint8_t const> chunk)
 {
     auto data = automerge::decode_document_data(chunk, limits);
     VERIFY(data.has_value());
-    std::vector<std::uint8_t> const bytes = automerge::encode_document(data.value(), automerge::Deflate::Never);
+    std::vector<std::uint8_t> const bytes
+        = automerge::encode_document(data.value(), automerge::Deflate::Never);
     auto again = automerge::decode_document_data(bytes, limits);
     VERIFY(again.has_value());
     VERIFY(automerge::encode_document(again.value(), automerge::Deflate::Never) == bytes);
@@ -52,7 +53,8 @@ std::vector<std::uint8_t> with_fixed_checksums(std::span<std::uint8_t const> inp
 {
     std::vector<std::uint8_t> bytes(input.begin(), input.end());
     std::size_t at = 0;
-    while (at + 9 <= bytes.size() && std::equal(magic.begin(), magic.end(), bytes.begin() + static_cast<long>(at))) {
+    while (at + 9 <= bytes.size()
+        && std::equal(magic.begin(), magic.end(), bytes.begin() + static_cast<long>(at))) {
         automerge::ByteReader length_in { std::span(bytes).subspan(at + 9) };
         auto const length = automerge::decode_uleb128(length_in);
         if (!length || *length > length_in.remaining())

@@ -18,6 +18,7 @@ extern vrel_ui::CatalogDescriptor const catalog;
 // The call stage's control labels, measured together: mute, unmute, deafen, undeafen, audio
 // only, collapse, leave.
 inline constexpr std::array<std::string_view, 7> call_control_keys { "chat-call-mute", "chat-call-unmute",
-    "chat-call-deafen", "chat-call-undeafen", "chat-call-audio-only", "chat-call-collapse", "chat-call-leave" };
+    "chat-call-deafen", "chat-call-undeafen", "chat-call-audio-only", "chat-call-collapse",
+    "chat-call-leave" };
 
 } // namespace chat

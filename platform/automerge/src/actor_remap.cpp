@@ -44,7 +44,8 @@ base::Result<Op, ApplyError> to_document_ids(Op op, std::span<std::uint32_t cons
     return op;
 }
 
-std::vector<std::uint32_t> change_actors(std::span<Op const> ops, std::uint32_t author, ActorTable const& actors)
+std::vector<std::uint32_t> change_actors(
+    std::span<Op const> ops, std::uint32_t author, ActorTable const& actors)
 {
     std::vector<std::uint32_t> others;
     for (Op op : ops) {
@@ -54,7 +55,8 @@ std::vector<std::uint32_t> change_actors(std::span<Op const> ops, std::uint32_t 
             return true;
         });
     }
-    std::sort(others.begin(), others.end(), [&](std::uint32_t a, std::uint32_t b) { return compare_bytes(actors[a], actors[b]) < 0; });
+    std::sort(others.begin(), others.end(),
+        [&](std::uint32_t a, std::uint32_t b) { return compare_bytes(actors[a], actors[b]) < 0; });
     others.erase(std::unique(others.begin(), others.end()), others.end());
     others.insert(others.begin(), author);
     return others;

@@ -18,7 +18,10 @@ namespace automerge {
 // comparison of byte vectors might read past the end of the world.
 [[nodiscard]] std::strong_ordering compare_bytes(ActorId const& a, ActorId const& b) noexcept;
 struct ActorLess {
-    [[nodiscard]] bool operator()(ActorId const& a, ActorId const& b) const noexcept { return compare_bytes(a, b) < 0; }
+    [[nodiscard]] bool operator()(ActorId const& a, ActorId const& b) const noexcept
+    {
+        return compare_bytes(a, b) < 0;
+    }
 };
 
 class ActorTable {

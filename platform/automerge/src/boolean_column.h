@@ -57,7 +57,8 @@ public:
                 return base::unexpected(ErrorCode::ColumnLengthMismatch);
             auto count = decode_uleb128(m_in);
             if (!count)
-                return base::unexpected(count.error() == ErrorCode::Truncated ? ErrorCode::BadColumnData : count.error());
+                return base::unexpected(
+                    count.error() == ErrorCode::Truncated ? ErrorCode::BadColumnData : count.error());
             if (m_started)
                 m_current = !m_current;
             m_started = true;

@@ -48,8 +48,13 @@ base::Result<std::vector<Op>, CodecError> read_ops(
         if (ops.size() >= limits.max_rows)
             return base::unexpected(CodecError { ErrorCode::TooManyRows, "ops" });
         OpRow row = TRY(decoder.next(ref_budget));
-        ops.push_back(Op { .obj = row.obj, .key = std::move(row.key), .insert = row.insert, .action = row.action,
-            .value = std::move(row.value), .pred = std::move(row.refs), .mark_name = std::move(row.mark_name),
+        ops.push_back(Op { .obj = row.obj,
+            .key = std::move(row.key),
+            .insert = row.insert,
+            .action = row.action,
+            .value = std::move(row.value),
+            .pred = std::move(row.refs),
+            .mark_name = std::move(row.mark_name),
             .expand = row.expand });
     }
     TRY(decoder.finish());
@@ -79,7 +84,8 @@ base::Result<Change, CodecError> read_change_contents(Bytes contents, DecodeLimi
     return change;
 }
 
-base::Result<DecodedChange, CodecError> decode_change_contents(Checksum checksum, Bytes contents, DecodeLimits const& limits)
+base::Result<DecodedChange, CodecError> decode_change_contents(
+    Checksum checksum, Bytes contents, DecodeLimits const& limits)
 {
     Sha256Digest const digest = chunk_digest(ChunkType::Change, contents);
     if (checksum_of(digest) != checksum)
@@ -87,12 +93,14 @@ base::Result<DecodedChange, CodecError> decode_change_contents(Checksum checksum
     auto change = read_change_contents(contents, limits);
     if (!change)
         return base::unexpected(inside_chunk(std::move(change).error()));
-    DecodedChange decoded { std::move(change).value(), {}, write_chunk(ChunkType::Change, checksum, contents) };
+    DecodedChange decoded { std::move(change).value(), {},
+        write_chunk(ChunkType::Change, checksum, contents) };
     std::copy(digest.begin(), digest.end(), decoded.hash.bytes.begin());
     return decoded;
 }
 
-base::Result<DecodedChange, CodecError> decode_compressed_change(RawChunk const& chunk, DecodeLimits const& limits)
+base::Result<DecodedChange, CodecError> decode_compressed_change(
+    RawChunk const& chunk, DecodeLimits const& limits)
 {
     auto inflated = inflate_raw(chunk.contents, limits.max_inflated_bytes);
     if (!inflated)
@@ -142,7 +150,8 @@ base::Result<DecodedChange, CodecError> decode_change(Bytes bytes, DecodeLimits 
     case ChunkType::Document:
         break;
     }
-    return base::unexpected(CodecError { ErrorCode::UnknownChunkType, "a document chunk where a change was expected" });
+    return base::unexpected(
+        CodecError { ErrorCode::UnknownChunkType, "a document chunk where a change was expected" });
 }
 
 } // namespace automerge

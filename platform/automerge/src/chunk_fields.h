@@ -26,7 +26,8 @@ void write_actors(ByteWriter& out, std::vector<ActorId> const& actors);
 // A uLEB128 count and that many 32-byte hashes.
 [[nodiscard]] base::Result<std::vector<ChangeHash>, CodecError> read_hashes(ByteReader& in, char const* what);
 // A uLEB128 count and that many length-prefixed actor ids, appended to `actors`.
-[[nodiscard]] base::Result<void, CodecError> read_actors(ByteReader& in, std::vector<ActorId>& actors, char const* what);
+[[nodiscard]] base::Result<void, CodecError> read_actors(
+    ByteReader& in, std::vector<ActorId>& actors, char const* what);
 
 // Inside a chunk whose length is known, running out of bytes is damage, not a reason to wait.
 [[nodiscard]] inline CodecError inside_chunk(CodecError error)

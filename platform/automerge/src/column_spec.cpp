@@ -11,21 +11,21 @@ namespace automerge {
 
 namespace {
 
-std::string spec_name(std::uint32_t spec)
-{
-    return "column " + std::to_string(spec);
-}
+std::string spec_name(std::uint32_t spec) { return "column " + std::to_string(spec); }
 
 } // namespace
 
-std::vector<std::uint8_t> write_columns(ByteWriter& metadata_out, std::vector<ColumnData> columns, Compression compression)
+std::vector<std::uint8_t> write_columns(
+    ByteWriter& metadata_out, std::vector<ColumnData> columns, Compression compression)
 {
     std::erase_if(columns, [](ColumnData const& c) { return c.bytes.empty(); });
-    std::sort(columns.begin(), columns.end(), [](ColumnData const& a, ColumnData const& b) { return a.spec < b.spec; });
+    std::sort(columns.begin(), columns.end(),
+        [](ColumnData const& a, ColumnData const& b) { return a.spec < b.spec; });
     ByteWriter data;
     encode_uleb128(metadata_out, columns.size());
     for (ColumnData& column : columns) {
-        bool const deflate = compression == Compression::LargeColumns && column.bytes.size() > deflate_threshold;
+        bool const deflate
+            = compression == Compression::LargeColumns && column.bytes.size() > deflate_threshold;
         if (deflate)
             column.bytes = deflate_raw(column.bytes);
         encode_uleb128(metadata_out, column.spec | (deflate ? deflate_flag : 0));
@@ -35,7 +35,8 @@ std::vector<std::uint8_t> write_columns(ByteWriter& metadata_out, std::vector<Co
     return data.take();
 }
 
-base::Result<std::vector<ColumnEntry>, CodecError> read_column_metadata(ByteReader& in, Compression compression)
+base::Result<std::vector<ColumnEntry>, CodecError> read_column_metadata(
+    ByteReader& in, Compression compression)
 {
     std::uint64_t const count = TRY(decode_uleb128(in));
     // Each entry takes at least two bytes, which bounds the count before anything is reserved.
@@ -50,7 +51,8 @@ base::Result<std::vector<ColumnEntry>, CodecError> read_column_metadata(ByteRead
         if (entry.deflated && compression == Compression::Never)
             return base::unexpected(CodecError { ErrorCode::UnexpectedCompression, spec_name(entry.spec) });
         if (!entries.empty() && entries.back().spec >= entry.spec)
-            return base::unexpected(CodecError { ErrorCode::BadColumnMetadata, spec_name(entry.spec) + " out of order" });
+            return base::unexpected(
+                CodecError { ErrorCode::BadColumnMetadata, spec_name(entry.spec) + " out of order" });
         entries.push_back(entry);
     }
     return entries;
@@ -70,7 +72,8 @@ base::Result<ColumnSet, CodecError> read_column_data(
             if (!inflated)
                 return base::unexpected(CodecError { inflated.error(), spec_name(entry.spec) });
             inflate_budget -= inflated->size();
-            set.m_inflated.push_back(std::make_unique<std::vector<std::uint8_t>>(std::move(inflated).value()));
+            set.m_inflated.push_back(
+                std::make_unique<std::vector<std::uint8_t>>(std::move(inflated).value()));
             bytes = *set.m_inflated.back();
         }
         set.m_columns.push_back({ entry.spec, bytes });
@@ -80,13 +83,15 @@ base::Result<ColumnSet, CodecError> read_column_data(
 
 Bytes ColumnSet::find(std::uint32_t spec) const noexcept
 {
-    auto const it = std::find_if(m_columns.begin(), m_columns.end(), [&](Column const& c) { return c.spec == spec; });
+    auto const it
+        = std::find_if(m_columns.begin(), m_columns.end(), [&](Column const& c) { return c.spec == spec; });
     return it == m_columns.end() ? Bytes {} : it->bytes;
 }
 
 bool ColumnSet::has_id(std::uint32_t id) const noexcept
 {
-    return std::any_of(m_columns.begin(), m_columns.end(), [&](Column const& c) { return c.spec >> 4 == id; });
+    return std::any_of(
+        m_columns.begin(), m_columns.end(), [&](Column const& c) { return c.spec >> 4 == id; });
 }
 
 std::vector<std::uint32_t> ColumnSet::specs() const

@@ -20,9 +20,9 @@ template <bool Compress> class ZStream {
 public:
     ZStream()
     {
-        int const status = Compress
-            ? deflateInit2(&m_stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED, raw_window_bits, 8, Z_DEFAULT_STRATEGY)
-            : inflateInit2(&m_stream, raw_window_bits);
+        int const status = Compress ? deflateInit2(&m_stream, Z_DEFAULT_COMPRESSION, Z_DEFLATED,
+                               raw_window_bits, 8, Z_DEFAULT_STRATEGY)
+                                    : inflateInit2(&m_stream, raw_window_bits);
         // Initialisation fails only when zlib cannot allocate its few kilobytes of state.
         VERIFY(status == Z_OK);
     }

@@ -15,7 +15,8 @@ public:
     {
         // Differences wrap in unsigned arithmetic so that extreme values still encode; the reader
         // undoes the same wrap.
-        auto const delta = static_cast<std::int64_t>(static_cast<std::uint64_t>(value) - static_cast<std::uint64_t>(m_last));
+        auto const delta = static_cast<std::int64_t>(
+            static_cast<std::uint64_t>(value) - static_cast<std::uint64_t>(m_last));
         m_rle.append(delta);
         m_last = value;
     }
@@ -40,7 +41,8 @@ public:
         std::optional<std::int64_t> const delta = TRY(m_rle.next());
         if (!delta)
             return delta;
-        m_last = static_cast<std::int64_t>(static_cast<std::uint64_t>(m_last) + static_cast<std::uint64_t>(*delta));
+        m_last = static_cast<std::int64_t>(
+            static_cast<std::uint64_t>(m_last) + static_cast<std::uint64_t>(*delta));
         return std::optional<std::int64_t> { m_last };
     }
     [[nodiscard]] bool done() const noexcept { return m_rle.done(); }

@@ -67,9 +67,15 @@ base::Result<std::vector<DocumentOp>, CodecError> read_ops(
         OpRow row = TRY(decoder.next(succ_budget));
         if (row.action == Action::Delete)
             return base::unexpected(CodecError { ErrorCode::DeleteInDocument });
-        ops.push_back(DocumentOp { .id = row.id, .obj = row.obj, .key = std::move(row.key), .insert = row.insert,
-            .action = row.action, .value = std::move(row.value), .succ = std::move(row.refs),
-            .mark_name = std::move(row.mark_name), .expand = row.expand });
+        ops.push_back(DocumentOp { .id = row.id,
+            .obj = row.obj,
+            .key = std::move(row.key),
+            .insert = row.insert,
+            .action = row.action,
+            .value = std::move(row.value),
+            .succ = std::move(row.refs),
+            .mark_name = std::move(row.mark_name),
+            .expand = row.expand });
     }
     TRY(decoder.finish());
     return ops;
@@ -119,11 +125,13 @@ base::Result<DocumentData, CodecError> read_document_contents(Bytes contents, De
 
 std::vector<std::uint8_t> encode_document(DocumentData const& document, Deflate deflate)
 {
-    Compression const compression = deflate == Deflate::Never ? Compression::Never : Compression::LargeColumns;
+    Compression const compression
+        = deflate == Deflate::Never ? Compression::Never : Compression::LargeColumns;
     ByteWriter out;
     write_actors(out, document.actors);
     write_hashes(out, document.heads);
-    std::vector<std::uint8_t> const change_data = write_columns(out, change_columns(document.changes), compression);
+    std::vector<std::uint8_t> const change_data
+        = write_columns(out, change_columns(document.changes), compression);
     std::vector<std::uint8_t> const op_data = write_columns(out, op_columns(document.ops), compression);
     out.append(change_data);
     out.append(op_data);
@@ -139,7 +147,8 @@ base::Result<DocumentData, CodecError> decode_document_data(Bytes bytes, DecodeL
     if (!in.empty())
         return base::unexpected(CodecError { ErrorCode::TrailingBytes, "after the document chunk" });
     if (chunk.type != ChunkType::Document)
-        return base::unexpected(CodecError { ErrorCode::UnknownChunkType, "a change chunk where a document was expected" });
+        return base::unexpected(
+            CodecError { ErrorCode::UnknownChunkType, "a change chunk where a document was expected" });
     if (checksum_of(chunk_digest(chunk.type, chunk.contents)) != chunk.checksum)
         return base::unexpected(CodecError { ErrorCode::BadChecksum, "document chunk" });
     auto document = read_document_contents(chunk.contents, limits);

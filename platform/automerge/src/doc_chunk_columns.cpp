@@ -47,7 +47,8 @@ public:
 
     [[nodiscard]] bool has_next() const noexcept { return !m_actor.done(); }
 
-    [[nodiscard]] base::Result<DocumentChange, CodecError> next(std::size_t actor_count, std::uint64_t& deps_budget)
+    [[nodiscard]] base::Result<DocumentChange, CodecError> next(
+        std::size_t actor_count, std::uint64_t& deps_budget)
     {
         DocumentChange change;
         auto const actor = TRY(in_column(m_actor.next(), "actor"));
@@ -114,7 +115,8 @@ base::Result<std::vector<DocumentChange>, CodecError> read_change_rows(
     for (DocumentChange const& change : changes) {
         for (std::uint64_t const dep : change.deps) {
             if (dep >= changes.size())
-                return base::unexpected(CodecError { ErrorCode::BadDependency, "index " + std::to_string(dep) });
+                return base::unexpected(
+                    CodecError { ErrorCode::BadDependency, "index " + std::to_string(dep) });
         }
     }
     return changes;

@@ -17,11 +17,17 @@ namespace automerge {
 namespace {
 
 struct OpIdHash {
-    std::size_t operator()(OpId id) const noexcept { return std::hash<std::uint64_t> {}(id.counter * 0x9e3779b97f4a7c15u ^ id.actor); }
+    std::size_t operator()(OpId id) const noexcept
+    {
+        return std::hash<std::uint64_t> {}(id.counter * 0x9e3779b97f4a7c15u ^ id.actor);
+    }
 };
 
 // Lamport order; with a sorted actor table, index order is actor id order.
-bool lamport_less(OpId a, OpId b) noexcept { return a.counter != b.counter ? a.counter < b.counter : a.actor < b.actor; }
+bool lamport_less(OpId a, OpId b) noexcept
+{
+    return a.counter != b.counter ? a.counter < b.counter : a.actor < b.actor;
+}
 
 struct HistoryOp {
     OpId id;
@@ -40,9 +46,11 @@ base::Result<std::vector<std::vector<std::size_t>>, CodecError> changes_by_actor
         for (std::size_t i = 0; i < list.size(); ++i) {
             DocumentChange const& change = document.changes[list[i]];
             if (change.seq != i + 1)
-                return base::unexpected(CodecError { ErrorCode::BadSequenceNumber, "seq " + std::to_string(change.seq) });
+                return base::unexpected(
+                    CodecError { ErrorCode::BadSequenceNumber, "seq " + std::to_string(change.seq) });
             if (i > 0 && change.max_op < document.changes[list[i - 1]].max_op)
-                return base::unexpected(CodecError { ErrorCode::BadMaxOp, "seq " + std::to_string(change.seq) });
+                return base::unexpected(
+                    CodecError { ErrorCode::BadMaxOp, "seq " + std::to_string(change.seq) });
         }
     }
     return by_actor;
@@ -56,7 +64,8 @@ base::Result<std::size_t, CodecError> owner_of(
     auto const it = std::lower_bound(list.begin(), list.end(), id.counter,
         [&](std::size_t change, std::uint64_t counter) { return document.changes[change].max_op < counter; });
     if (it == list.end())
-        return base::unexpected(CodecError { ErrorCode::OpCounterGap, "op " + std::to_string(id.counter) + " has no change" });
+        return base::unexpected(
+            CodecError { ErrorCode::OpCounterGap, "op " + std::to_string(id.counter) + " has no change" });
     return *it;
 }
 
@@ -68,8 +77,14 @@ std::vector<HistoryOp> expand_ops(std::vector<DocumentOp> const& ops)
     std::unordered_map<OpId, std::size_t, OpIdHash> position;
     for (DocumentOp const& op : ops) {
         position.emplace(op.id, all.size());
-        all.push_back({ op.id, Op { .obj = op.obj, .key = op.key, .insert = op.insert, .action = op.action,
-                                   .value = op.value, .mark_name = op.mark_name, .expand = op.expand } });
+        all.push_back({ op.id,
+            Op { .obj = op.obj,
+                .key = op.key,
+                .insert = op.insert,
+                .action = op.action,
+                .value = op.value,
+                .mark_name = op.mark_name,
+                .expand = op.expand } });
     }
     for (DocumentOp const& op : ops) {
         for (OpId const successor : op.succ) {
@@ -122,19 +137,25 @@ void set_actors(Change& change, std::uint32_t author, DocumentData const& docume
         localise(op, local);
 }
 
-base::Result<Change, CodecError> build_change(DocumentChange const& meta, std::vector<HistoryOp>& ops, DocumentData const& document)
+base::Result<Change, CodecError> build_change(
+    DocumentChange const& meta, std::vector<HistoryOp>& ops, DocumentData const& document)
 {
-    std::sort(ops.begin(), ops.end(), [](HistoryOp const& a, HistoryOp const& b) { return a.id.counter < b.id.counter; });
+    std::sort(ops.begin(), ops.end(),
+        [](HistoryOp const& a, HistoryOp const& b) { return a.id.counter < b.id.counter; });
     // An empty change has max_op = start_op - 1.
     if (ops.size() > meta.max_op)
         return base::unexpected(CodecError { ErrorCode::OpCounterGap, "seq " + std::to_string(meta.seq) });
-    Change change { .seq = meta.seq, .start_op = meta.max_op + 1 - ops.size(), .time = meta.time,
-        .message = meta.message, .extra_bytes = meta.extra_bytes };
+    Change change { .seq = meta.seq,
+        .start_op = meta.max_op + 1 - ops.size(),
+        .time = meta.time,
+        .message = meta.message,
+        .extra_bytes = meta.extra_bytes };
     if (change.message && change.message->empty())
         change.message.reset();
     for (std::size_t i = 0; i < ops.size(); ++i) {
         if (ops[i].id.counter != change.start_op + i)
-            return base::unexpected(CodecError { ErrorCode::OpCounterGap, "seq " + std::to_string(meta.seq) });
+            return base::unexpected(
+                CodecError { ErrorCode::OpCounterGap, "seq " + std::to_string(meta.seq) });
         change.ops.push_back(std::move(ops[i].op));
     }
     set_actors(change, meta.actor, document);
@@ -146,13 +167,16 @@ base::Result<Change, CodecError> build_change(DocumentChange const& meta, std::v
 base::Result<void, CodecError> check_indices(DocumentData const& document)
 {
     std::size_t const actors = document.actors.size();
-    auto const bad = [](char const* what) { return base::unexpected(CodecError { ErrorCode::BadActorIndex, what }); };
+    auto const bad = [](char const* what) {
+        return base::unexpected(CodecError { ErrorCode::BadActorIndex, what });
+    };
     for (DocumentChange const& change : document.changes) {
         if (change.actor >= actors)
             return bad("change author");
         for (std::uint64_t const dep : change.deps) {
             if (dep >= document.changes.size())
-                return base::unexpected(CodecError { ErrorCode::BadDependency, "index " + std::to_string(dep) });
+                return base::unexpected(
+                    CodecError { ErrorCode::BadDependency, "index " + std::to_string(dep) });
         }
     }
     for (DocumentOp const& op : document.ops) {
@@ -186,7 +210,8 @@ base::Result<std::vector<Change>, CodecError> build_changes(DocumentData const& 
 
 // Change indices with every change after its dependencies, without recursion: histories are long
 // chains.
-base::Result<std::vector<std::size_t>, CodecError> dependency_order(std::vector<DocumentChange> const& changes)
+base::Result<std::vector<std::size_t>, CodecError> dependency_order(
+    std::vector<DocumentChange> const& changes)
 {
     enum class Mark : std::uint8_t { New, Open, Done };
     std::vector<Mark> marks(changes.size(), Mark::New);
@@ -218,7 +243,8 @@ base::Result<std::vector<std::size_t>, CodecError> dependency_order(std::vector<
     return order;
 }
 
-base::Result<void, CodecError> check_heads(DocumentData const& document, std::vector<DecodedChange> const& changes)
+base::Result<void, CodecError> check_heads(
+    DocumentData const& document, std::vector<DecodedChange> const& changes)
 {
     std::vector<bool> is_dependency(changes.size(), false);
     for (DocumentChange const& change : document.changes) {

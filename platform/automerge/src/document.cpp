@@ -32,7 +32,8 @@ void Document::begin_transaction() { m_state->explicit_tx = true; }
 bool Document::in_transaction() const { return m_state->explicit_tx || m_state->tx.has_value(); }
 std::size_t Document::pending_ops() const { return m_state->tx ? m_state->tx->ops.size() : 0; }
 
-std::optional<ChangeHash> Document::commit(std::optional<std::string> message, std::optional<std::int64_t> time)
+std::optional<ChangeHash> Document::commit(
+    std::optional<std::string> message, std::optional<std::int64_t> time)
 {
     return commit_pending(*m_state, std::move(message), time.value_or(now_millis()));
 }
@@ -73,7 +74,10 @@ std::optional<Change> Document::get_last_local_change() const
     return change ? std::optional<Change>(*change) : std::nullopt;
 }
 
-std::vector<ChangeHash> Document::missing_deps() const { return m_state->queue.missing_deps(m_state->history); }
+std::vector<ChangeHash> Document::missing_deps() const
+{
+    return m_state->queue.missing_deps(m_state->history);
+}
 
 base::Result<void, ApplyError> Document::apply_changes(std::vector<Change> changes)
 {

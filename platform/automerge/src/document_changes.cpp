@@ -62,7 +62,8 @@ void finish_write(DocumentState& state)
         (void)commit_pending(state, std::nullopt, now_millis());
 }
 
-std::optional<ChangeHash> commit_pending(DocumentState& state, std::optional<std::string> message, std::int64_t time)
+std::optional<ChangeHash> commit_pending(
+    DocumentState& state, std::optional<std::string> message, std::int64_t time)
 {
     state.explicit_tx = false;
     if (!state.tx)
@@ -109,7 +110,8 @@ base::Result<void, ApplyError> check_sequence(History const& history, Change con
 }
 
 // Applies the ops of a change, or none of them.
-base::Result<void, ApplyError> apply_ops(OpSet& ops, Change const& change, std::span<std::uint32_t const> actor_map)
+base::Result<void, ApplyError> apply_ops(
+    OpSet& ops, Change const& change, std::span<std::uint32_t const> actor_map)
 {
     std::vector<Op> applied;
     applied.reserve(change.ops.size());

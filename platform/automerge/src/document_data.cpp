@@ -25,7 +25,10 @@ public:
         }
     }
 
-    [[nodiscard]] OpId operator()(OpId id) const { return id.counter == 0 ? id : OpId { id.counter, m_to_sorted[id.actor] }; }
+    [[nodiscard]] OpId operator()(OpId id) const
+    {
+        return id.counter == 0 ? id : OpId { id.counter, m_to_sorted[id.actor] };
+    }
     [[nodiscard]] std::uint32_t index_of(ActorId const& actor) const
     {
         auto const it = std::lower_bound(m_sorted.begin(), m_sorted.end(), actor, ActorLess {});
@@ -41,8 +44,14 @@ private:
 
 DocumentOp document_op(StoredOp const& op, OpId obj, Key key, bool insert, ActorRemap const& remap)
 {
-    DocumentOp out { .id = remap(op.id), .obj = remap(obj), .key = std::move(key), .insert = insert,
-        .action = op.action, .value = op.value, .mark_name = op.mark_name, .expand = op.expand };
+    DocumentOp out { .id = remap(op.id),
+        .obj = remap(obj),
+        .key = std::move(key),
+        .insert = insert,
+        .action = op.action,
+        .value = op.value,
+        .mark_name = op.mark_name,
+        .expand = op.expand };
     for (OpId const succ : op.succ)
         out.succ.push_back(remap(succ));
     // Sorted actor indices order like actor bytes, so this is (counter, actor id) order.
@@ -76,8 +85,11 @@ std::vector<DocumentChange> document_changes_of(History const& history, ActorRem
     auto const hashes = history.hashes();
     for (std::size_t i = 0; i < history.changes().size(); ++i) {
         Change const& change = history.changes()[i];
-        DocumentChange out { .actor = remap.index_of(change.actors.front()), .seq = change.seq,
-            .max_op = max_op(change), .time = change.time, .message = change.message,
+        DocumentChange out { .actor = remap.index_of(change.actors.front()),
+            .seq = change.seq,
+            .max_op = max_op(change),
+            .time = change.time,
+            .message = change.message,
             .extra_bytes = change.extra_bytes };
         for (ChangeHash const& dep : change.deps)
             out.deps.push_back(index_of.at(dep));

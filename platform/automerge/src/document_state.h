@@ -20,8 +20,8 @@ struct DocumentState {
     History history;
     CausalQueue queue;
     std::optional<Transaction> tx;
-    bool explicit_tx {};       // begin_transaction() was called (Auto mode)
-    std::uint64_t max_op {};   // the greatest op counter applied so far
+    bool explicit_tx {}; // begin_transaction() was called (Auto mode)
+    std::uint64_t max_op {}; // the greatest op counter applied so far
     std::vector<ChangeHash> saved_heads; // the heads at the last save or load
 };
 
@@ -31,14 +31,16 @@ struct DocumentState {
 OpId add_local_op(DocumentState& state, Op op);
 // In Auto mode, commits what a write left pending unless a transaction was opened explicitly.
 void finish_write(DocumentState& state);
-std::optional<ChangeHash> commit_pending(DocumentState& state, std::optional<std::string> message, std::int64_t time);
+std::optional<ChangeHash> commit_pending(
+    DocumentState& state, std::optional<std::string> message, std::int64_t time);
 std::size_t roll_back(DocumentState& state);
 
 // Applies one change whose deps are all in the history.
 [[nodiscard]] base::Result<void, ApplyError> apply_change(DocumentState& state, HashedChange change);
 [[nodiscard]] base::Result<void, ApplyError> apply_all(DocumentState& state, std::vector<Change> changes);
 // The same for changes whose hashes are already known (from the bytes they were decoded from).
-[[nodiscard]] base::Result<void, ApplyError> apply_all_hashed(DocumentState& state, std::vector<HashedChange> changes);
+[[nodiscard]] base::Result<void, ApplyError> apply_all_hashed(
+    DocumentState& state, std::vector<HashedChange> changes);
 
 [[nodiscard]] std::int64_t now_millis();
 

@@ -15,7 +15,8 @@ void append(std::vector<std::uint8_t>& out, std::vector<std::uint8_t> const& chu
 }
 
 // Every change in the chunks, in file order, or why the bytes are not chunks.
-base::Result<std::vector<HashedChange>, LoadError> decode_chunks(std::span<std::uint8_t const> bytes, PartialTail tail)
+base::Result<std::vector<HashedChange>, LoadError> decode_chunks(
+    std::span<std::uint8_t const> bytes, PartialTail tail)
 {
     LoadResult loaded = load_chunks(bytes);
     bool const cut_short = loaded.tail == TailState::Incomplete && tail == PartialTail::Ignore;
@@ -59,7 +60,8 @@ std::vector<std::uint8_t> Document::save_incremental()
     return out;
 }
 
-base::Result<Document, LoadError> Document::load(std::span<std::uint8_t const> bytes, CommitMode mode, PartialTail tail)
+base::Result<Document, LoadError> Document::load(
+    std::span<std::uint8_t const> bytes, CommitMode mode, PartialTail tail)
 {
     return load(bytes, random_actor(), mode, tail);
 }
@@ -74,7 +76,8 @@ base::Result<Document, LoadError> Document::load(
     return Document(std::move(state));
 }
 
-base::Result<void, LoadError> Document::load_incremental(std::span<std::uint8_t const> bytes, PartialTail tail)
+base::Result<void, LoadError> Document::load_incremental(
+    std::span<std::uint8_t const> bytes, PartialTail tail)
 {
     auto changes = TRY(decode_chunks(bytes, tail));
     return apply_decoded(*m_state, std::move(changes));

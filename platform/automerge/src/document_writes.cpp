@@ -37,8 +37,8 @@ base::Result<ObjId, DocError> exported(DocumentState const& state, base::Result<
 
 base::Result<void, DocError> Document::put(ObjId const& map, std::string_view key, ScalarValue value)
 {
-    return written(*m_state,
-        [&] { return discard_id(put_in_map(*m_state, map, key, Action::Set, std::move(value))); });
+    return written(
+        *m_state, [&] { return discard_id(put_in_map(*m_state, map, key, Action::Set, std::move(value))); });
 }
 
 base::Result<void, DocError> Document::put(ObjId const& list, std::size_t index, ScalarValue value)
@@ -67,8 +67,9 @@ base::Result<void, DocError> Document::insert(ObjId const& list, std::size_t ind
 
 base::Result<ObjId, DocError> Document::insert_object(ObjId const& list, std::size_t index, ObjType type)
 {
-    return written(*m_state,
-        [&] { return exported(*m_state, insert_in_list(*m_state, list, index, make_action(type), Null {})); });
+    return written(*m_state, [&] {
+        return exported(*m_state, insert_in_list(*m_state, list, index, make_action(type), Null {}));
+    });
 }
 
 base::Result<void, DocError> Document::delete_key(ObjId const& map, std::string_view key)
@@ -114,7 +115,8 @@ base::Result<void, DocError> Document::splice_text_diffed(ObjId const& text, std
     if (!splice)
         return {};
     auto const inserted = std::span(*scalars).subspan(splice->pos, splice->insert_count);
-    return written(*m_state, [&] { return splice_elements(*m_state, text, splice->pos, splice->del, inserted); });
+    return written(
+        *m_state, [&] { return splice_elements(*m_state, text, splice->pos, splice->del, inserted); });
 }
 
 } // namespace automerge

@@ -83,7 +83,10 @@ base::Result<OpId, DocError> put_in_map(
 {
     auto const target = TRY(resolve_map(state, map));
     return add_local_op(state,
-        Op { .obj = target.id, .key = std::string(key), .action = action, .value = std::move(value),
+        Op { .obj = target.id,
+            .key = std::string(key),
+            .action = action,
+            .value = std::move(value),
             .pred = visible_at(*target.obj, key) });
 }
 
@@ -93,7 +96,10 @@ base::Result<OpId, DocError> put_in_list(
     auto const target = TRY(resolve_sequence(state, list));
     auto const at = TRY(element_at(target, index));
     return add_local_op(state,
-        Op { .obj = target.id, .key = ElemId { at->id }, .action = action, .value = std::move(value),
+        Op { .obj = target.id,
+            .key = ElemId { at->id },
+            .action = action,
+            .value = std::move(value),
             .pred = ids_of(visible_ops(at->ops)) });
 }
 
@@ -105,7 +111,11 @@ base::Result<OpId, DocError> insert_in_list(
     if (index > 0)
         origin = TRY(element_at(target, index - 1))->id;
     return add_local_op(state,
-        Op { .obj = target.id, .key = ElemId { origin }, .insert = true, .action = action, .value = std::move(value) });
+        Op { .obj = target.id,
+            .key = ElemId { origin },
+            .insert = true,
+            .action = action,
+            .value = std::move(value) });
 }
 
 base::Result<void, DocError> delete_in_map(DocumentState& state, ObjId const& map, std::string_view key)
@@ -113,7 +123,8 @@ base::Result<void, DocError> delete_in_map(DocumentState& state, ObjId const& ma
     auto const target = TRY(resolve_map(state, map));
     auto pred = visible_at(*target.obj, key);
     if (!pred.empty())
-        add_local_op(state, Op { .obj = target.id, .key = std::string(key), .action = Action::Delete, .pred = pred });
+        add_local_op(
+            state, Op { .obj = target.id, .key = std::string(key), .action = Action::Delete, .pred = pred });
     return {};
 }
 
@@ -122,7 +133,9 @@ base::Result<void, DocError> delete_in_list(DocumentState& state, ObjId const& l
     auto const target = TRY(resolve_sequence(state, list));
     auto const at = TRY(element_at(target, index));
     add_local_op(state,
-        Op { .obj = target.id, .key = ElemId { at->id }, .action = Action::Delete,
+        Op { .obj = target.id,
+            .key = ElemId { at->id },
+            .action = Action::Delete,
             .pred = ids_of(visible_ops(at->ops)) });
     return {};
 }
@@ -136,7 +149,11 @@ base::Result<void, DocError> increment_in_map(
         return base::unexpected(DocError::NotACounter);
     auto pred = TRY(counters_in(it->second));
     add_local_op(state,
-        Op { .obj = target.id, .key = std::string(key), .action = Action::Increment, .value = by, .pred = pred });
+        Op { .obj = target.id,
+            .key = std::string(key),
+            .action = Action::Increment,
+            .value = by,
+            .pred = pred });
     return {};
 }
 
@@ -147,13 +164,16 @@ base::Result<void, DocError> increment_in_list(
     auto const at = TRY(element_at(target, index));
     auto pred = TRY(counters_in(at->ops));
     add_local_op(state,
-        Op { .obj = target.id, .key = ElemId { at->id }, .action = Action::Increment, .value = by,
+        Op { .obj = target.id,
+            .key = ElemId { at->id },
+            .action = Action::Increment,
+            .value = by,
             .pred = pred });
     return {};
 }
 
-base::Result<void, DocError> splice_elements(
-    DocumentState& state, ObjId const& text, std::size_t pos, std::size_t del, std::span<std::string_view const> scalars)
+base::Result<void, DocError> splice_elements(DocumentState& state, ObjId const& text, std::size_t pos,
+    std::size_t del, std::span<std::string_view const> scalars)
 {
     auto const target = TRY(resolve_text(state, text));
     auto const elements = visible_elements(target.obj->elements);
@@ -162,7 +182,9 @@ base::Result<void, DocError> splice_elements(
     // Read everything first: adding ops moves elements.
     std::vector<Op> deletes;
     for (std::size_t i = pos; i < pos + del; ++i)
-        deletes.push_back(Op { .obj = target.id, .key = ElemId { elements[i]->id }, .action = Action::Delete,
+        deletes.push_back(Op { .obj = target.id,
+            .key = ElemId { elements[i]->id },
+            .action = Action::Delete,
             .pred = ids_of(visible_ops(elements[i]->ops)) });
     OpId origin = pos == 0 ? OpId {} : elements[pos - 1]->id;
     for (Op& op : deletes)

@@ -20,8 +20,10 @@ namespace automerge {
 [[nodiscard]] base::Result<OpId, DocError> insert_in_list(
     DocumentState& state, ObjId const& list, std::size_t index, Action action, ScalarValue value);
 
-[[nodiscard]] base::Result<void, DocError> delete_in_map(DocumentState& state, ObjId const& map, std::string_view key);
-[[nodiscard]] base::Result<void, DocError> delete_in_list(DocumentState& state, ObjId const& list, std::size_t index);
+[[nodiscard]] base::Result<void, DocError> delete_in_map(
+    DocumentState& state, ObjId const& map, std::string_view key);
+[[nodiscard]] base::Result<void, DocError> delete_in_list(
+    DocumentState& state, ObjId const& list, std::size_t index);
 
 [[nodiscard]] base::Result<void, DocError> increment_in_map(
     DocumentState& state, ObjId const& map, std::string_view key, std::int64_t by);
@@ -29,8 +31,8 @@ namespace automerge {
     DocumentState& state, ObjId const& list, std::size_t index, std::int64_t by);
 
 // Replaces `del` elements of a text at `pos` with one element per entry of `scalars`.
-[[nodiscard]] base::Result<void, DocError> splice_elements(
-    DocumentState& state, ObjId const& text, std::size_t pos, std::size_t del, std::span<std::string_view const> scalars);
+[[nodiscard]] base::Result<void, DocError> splice_elements(DocumentState& state, ObjId const& text,
+    std::size_t pos, std::size_t del, std::span<std::string_view const> scalars);
 
 // A resolved object: its id in the op set and its current state.
 struct Target {

@@ -72,8 +72,8 @@ std::size_t visible_length(Object const& obj)
         return static_cast<std::size_t>(std::count_if(obj.elements.begin(), obj.elements.end(),
             [](Element const& element) { return is_visible(element); }));
     }
-    return static_cast<std::size_t>(std::count_if(obj.props.begin(), obj.props.end(),
-        [](auto const& prop) { return winner(prop.second) != nullptr; }));
+    return static_cast<std::size_t>(std::count_if(
+        obj.props.begin(), obj.props.end(), [](auto const& prop) { return winner(prop.second) != nullptr; }));
 }
 
 std::vector<std::string> text_elements(Object const& obj)

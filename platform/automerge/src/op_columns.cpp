@@ -53,7 +53,8 @@ CodecError column_error(ErrorCode code, std::uint32_t spec)
 }
 
 // A column decoder's result with the column named in its error.
-template <class T> base::Result<T, CodecError> in_column(base::Result<T, ErrorCode> result, std::uint32_t spec)
+template <class T>
+base::Result<T, CodecError> in_column(base::Result<T, ErrorCode> result, std::uint32_t spec)
 {
     if (!result)
         return base::unexpected(column_error(result.error(), spec));
@@ -67,8 +68,8 @@ std::uint32_t ref_spec(OpTable table, ColumnType type)
 
 } // namespace
 
-void OpColumnsEncoder::append_common(OpId obj, Key const& key, bool insert, Action action, ScalarValue const& value,
-    std::optional<std::string> const& mark_name, bool expand)
+void OpColumnsEncoder::append_common(OpId obj, Key const& key, bool insert, Action action,
+    ScalarValue const& value, std::optional<std::string> const& mark_name, bool expand)
 {
     if (obj == root_id) {
         m_obj_actor.append_null();
@@ -173,7 +174,8 @@ OpColumnsDecoder::OpColumnsDecoder(
 {
 }
 
-base::Result<std::uint32_t, CodecError> OpColumnsDecoder::check_actor(std::uint64_t actor, char const* what) const
+base::Result<std::uint32_t, CodecError> OpColumnsDecoder::check_actor(
+    std::uint64_t actor, char const* what) const
 {
     if (actor >= m_actor_count)
         return base::unexpected(CodecError { ErrorCode::BadActorIndex, what });
@@ -205,7 +207,8 @@ base::Result<Key, CodecError> OpColumnsDecoder::read_key()
         return Key { ElemId {} };
     if (!actor || !counter || *counter <= 0)
         return base::unexpected(CodecError { ErrorCode::BadKey, "element id" });
-    return Key { ElemId { OpId { static_cast<std::uint64_t>(*counter), TRY(check_actor(*actor, "key element")) } } };
+    return Key { ElemId {
+        OpId { static_cast<std::uint64_t>(*counter), TRY(check_actor(*actor, "key element")) } } };
 }
 
 base::Result<OpId, CodecError> OpColumnsDecoder::read_id()
@@ -235,7 +238,8 @@ base::Result<std::vector<OpId>, CodecError> OpColumnsDecoder::read_refs(std::uin
         auto const counter = TRY(in_column(m_ref_counter.next(), ref_spec(m_table, ColumnType::Delta)));
         if (!actor || !counter || *counter <= 0)
             return base::unexpected(CodecError { ErrorCode::BadOpId, column_name(group_spec) });
-        refs.push_back(OpId { static_cast<std::uint64_t>(*counter), TRY(check_actor(*actor, column_name(group_spec))) });
+        refs.push_back(
+            OpId { static_cast<std::uint64_t>(*counter), TRY(check_actor(*actor, column_name(group_spec))) });
     }
     return refs;
 }

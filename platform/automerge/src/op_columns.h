@@ -41,7 +41,7 @@ inline constexpr std::uint32_t mark_name = column_spec(10, ColumnType::String);
 } // namespace op_column
 
 enum class OpTable : std::uint8_t {
-    Change,   // implicit ids, predecessors
+    Change, // implicit ids, predecessors
     Document, // explicit ids, successors
 };
 
@@ -65,7 +65,7 @@ public:
     {
     }
 
-    void append(Op const& op);         // a change table row
+    void append(Op const& op); // a change table row
     void append(DocumentOp const& op); // a document table row
 
     [[nodiscard]] std::vector<ColumnData> finish() &&;
@@ -88,7 +88,8 @@ private:
 class OpColumnsDecoder {
 public:
     // Op ids of a change table count up from `first_counter` with actor 0.
-    OpColumnsDecoder(ColumnSet const& columns, OpTable table, std::size_t actor_count, std::uint64_t first_counter);
+    OpColumnsDecoder(
+        ColumnSet const& columns, OpTable table, std::size_t actor_count, std::uint64_t first_counter);
 
     // Whether the table has another row.
     [[nodiscard]] bool has_next() const noexcept { return !m_action.done(); }
@@ -102,7 +103,8 @@ private:
     [[nodiscard]] base::Result<Key, CodecError> read_key();
     [[nodiscard]] base::Result<OpId, CodecError> read_id();
     [[nodiscard]] base::Result<std::vector<OpId>, CodecError> read_refs(std::uint64_t& ref_budget);
-    [[nodiscard]] base::Result<std::uint32_t, CodecError> check_actor(std::uint64_t actor, char const* what) const;
+    [[nodiscard]] base::Result<std::uint32_t, CodecError> check_actor(
+        std::uint64_t actor, char const* what) const;
 
     OpTable m_table;
     std::size_t m_actor_count;

@@ -23,7 +23,7 @@ namespace automerge {
 struct Object {
     ObjType type { ObjType::Map };
     std::map<std::string, std::vector<StoredOp>, std::less<>> props; // maps and tables, in byte order
-    Sequence elements;                                                // lists and text
+    Sequence elements; // lists and text
 };
 
 [[nodiscard]] bool is_sequence(ObjType type) noexcept;
@@ -36,7 +36,10 @@ public:
     [[nodiscard]] ActorTable const& actors() const noexcept { return m_actors; }
 
     [[nodiscard]] Object const* object(OpId id) const;
-    [[nodiscard]] std::unordered_map<OpId, Object, OpIdHash> const& objects() const noexcept { return m_objects; }
+    [[nodiscard]] std::unordered_map<OpId, Object, OpIdHash> const& objects() const noexcept
+    {
+        return m_objects;
+    }
 
     // Applies op `id`; on failure nothing has changed.
     [[nodiscard]] base::Result<void, ApplyError> apply(OpId id, Op const& op);

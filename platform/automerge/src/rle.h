@@ -55,11 +55,16 @@ public:
 private:
     enum class State : std::uint8_t { Empty, Nulls, Run, Literal };
     void flush();
+    void start_literal(Value const& value);
 
     ByteWriter m_out;
     State m_state { State::Empty };
-    std::uint64_t m_count { 0 };    // nulls, or repeats of m_literal.back() in a run
-    std::vector<Value> m_literal;   // Run: one value; Literal: distinct neighbours so far
+    std::uint64_t m_count { 0 }; // nulls, repeats in a run, or values in a literal
+    Value m_last {};             // Run: the repeated value; Literal: the latest value
+    // A literal's values already encoded, and where the latest one starts, so that a repeat can
+    // take it back out and start a run with it.
+    ByteWriter m_literal;
+    std::size_t m_last_at { 0 };
 };
 
 template <class Codec> class RleDecoder {
@@ -99,42 +104,51 @@ template <class Codec> void RleEncoder<Codec>::flush()
         break;
     case State::Run:
         encode_sleb128(m_out, static_cast<std::int64_t>(m_count));
-        Codec::write(m_out, m_literal.back());
+        Codec::write(m_out, m_last);
         break;
     case State::Literal:
-        encode_sleb128(m_out, -static_cast<std::int64_t>(m_literal.size()));
-        for (Value const& value : m_literal)
-            Codec::write(m_out, value);
+        encode_sleb128(m_out, -static_cast<std::int64_t>(m_count));
+        m_out.append(m_literal.bytes());
+        m_literal.truncate(0);
         break;
     }
-    m_literal.clear();
     m_count = 0;
     m_state = State::Empty;
 }
 
+template <class Codec> void RleEncoder<Codec>::start_literal(Value const& value)
+{
+    m_state = State::Literal;
+    m_count = 1;
+    m_last = value;
+    m_last_at = 0;
+    Codec::write(m_literal, value);
+}
+
 template <class Codec> void RleEncoder<Codec>::append(Value const& value)
 {
-    if (m_state == State::Run && m_literal.back() == value) {
+    if (m_state == State::Run && m_last == value) {
         ++m_count;
         return;
     }
-    if (m_state == State::Literal && m_literal.back() == value) {
-        // The repeat turns the literal's last value into the start of a run.
-        m_literal.pop_back();
-        if (!m_literal.empty())
+    if (m_state == State::Literal && m_last == value) {
+        // The repeat turns the literal's latest value into the start of a run.
+        m_literal.truncate(m_last_at);
+        if (--m_count > 0)
             flush();
-        m_literal.assign(1, value);
         m_state = State::Run;
         m_count = 2;
         return;
     }
     if (m_state == State::Literal) {
-        m_literal.push_back(value);
+        m_last = value;
+        m_last_at = m_literal.size();
+        Codec::write(m_literal, value);
+        ++m_count;
         return;
     }
     flush();
-    m_literal.assign(1, value);
-    m_state = State::Literal;
+    start_literal(value);
 }
 
 template <class Codec> void RleEncoder<Codec>::append_null()
@@ -183,8 +197,8 @@ template <class Codec> base::Result<std::optional<typename Codec::Value>, ErrorC
             return base::unexpected(ErrorCode::ColumnLengthMismatch);
         auto started = start_run();
         if (!started)
-            return base::unexpected(started.error() == ErrorCode::Truncated ? ErrorCode::BadColumnData
-                                                                            : started.error());
+            return base::unexpected(
+                started.error() == ErrorCode::Truncated ? ErrorCode::BadColumnData : started.error());
     }
     --m_left;
     switch (m_kind) {
@@ -197,7 +211,8 @@ template <class Codec> base::Result<std::optional<typename Codec::Value>, ErrorC
     }
     auto value = Codec::read(m_in);
     if (!value)
-        return base::unexpected(value.error() == ErrorCode::Truncated ? ErrorCode::BadColumnData : value.error());
+        return base::unexpected(
+            value.error() == ErrorCode::Truncated ? ErrorCode::BadColumnData : value.error());
     return std::optional<Value> { std::move(value).value() };
 }
 

@@ -15,7 +15,8 @@ constexpr std::size_t max_block = 512;
 
 bool is_visible(Element const& element) noexcept
 {
-    return std::any_of(element.ops.begin(), element.ops.end(), [](StoredOp const& op) { return is_visible(op); });
+    return std::any_of(
+        element.ops.begin(), element.ops.end(), [](StoredOp const& op) { return is_visible(op); });
 }
 
 Element* Sequence::find(OpId id)

@@ -20,7 +20,7 @@
 namespace automerge {
 
 struct Element {
-    OpId id;     // the id of the insert op
+    OpId id; // the id of the insert op
     OpId origin; // the element it was inserted after; counter 0 is the list head
     std::vector<StoredOp> ops; // the insert op, then later ops on this element, by op id
 };
@@ -61,9 +61,9 @@ private:
     void split(std::size_t rank);
     void renumber_ranks();
 
-    std::vector<Element> m_arena;         // in insertion order, so slots stay put
-    std::vector<Block> m_blocks;          // by block id
-    std::vector<std::uint32_t> m_order;   // block ids in document order
+    std::vector<Element> m_arena; // in insertion order, so slots stay put
+    std::vector<Block> m_blocks; // by block id
+    std::vector<std::uint32_t> m_order; // block ids in document order
     std::vector<std::uint32_t> m_rank_of; // block id -> its index in m_order
     std::vector<std::uint32_t> m_block_of; // slot -> block id
     std::unordered_map<OpId, std::uint32_t, OpIdHash> m_by_id;

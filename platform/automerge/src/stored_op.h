@@ -16,11 +16,11 @@ struct StoredOp {
     OpId id;
     Action action { Action::Set };
     ScalarValue value { Null {} };
-    std::vector<OpId> succ;          // in arrival order
-    std::uint32_t hiding_succ {};    // successors that overwrite or delete this op
+    std::vector<OpId> succ; // in arrival order
+    std::uint32_t hiding_succ {}; // successors that overwrite or delete this op
     std::int64_t increment_total {}; // counters: the sum of the increments that name this op as pred
     std::optional<std::string> mark_name; // Mark ops only
-    bool expand {};                       // Mark ops only
+    bool expand {}; // Mark ops only
 };
 
 [[nodiscard]] bool is_counter(StoredOp const& op) noexcept;

@@ -8,7 +8,8 @@
 
 namespace automerge {
 
-std::optional<Splice> smallest_splice(std::span<std::string_view const> from, std::span<std::string_view const> to)
+std::optional<Splice> smallest_splice(
+    std::span<std::string_view const> from, std::span<std::string_view const> to)
 {
     std::size_t const shorter = std::min(from.size(), to.size());
     std::size_t prefix = 0;
@@ -20,7 +21,9 @@ std::optional<Splice> smallest_splice(std::span<std::string_view const> from, st
     std::size_t suffix = 0;
     while (suffix < shorter - prefix && from[from.size() - 1 - suffix] == to[to.size() - 1 - suffix])
         ++suffix;
-    return Splice { .pos = prefix, .del = from.size() - prefix - suffix, .insert_count = to.size() - prefix - suffix };
+    return Splice {
+        .pos = prefix, .del = from.size() - prefix - suffix, .insert_count = to.size() - prefix - suffix
+    };
 }
 
 std::optional<TextSplice> diff_text(std::string_view from, std::string_view to)

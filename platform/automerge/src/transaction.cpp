@@ -4,7 +4,8 @@
 
 namespace automerge {
 
-Change to_change(Transaction const& tx, ActorTable const& actors, std::optional<std::string> message, std::int64_t time)
+Change to_change(
+    Transaction const& tx, ActorTable const& actors, std::optional<std::string> message, std::int64_t time)
 {
     auto const table = change_actors(tx.ops, tx.author, actors);
     Change change {

@@ -59,14 +59,16 @@ void write_raw(ByteWriter& out, ScalarValue const& value)
 }
 
 // A LEB128 value that must fill its raw bytes exactly.
-template <class Decode> auto read_whole_leb(Bytes bytes, Decode decode) -> decltype(decode(std::declval<ByteReader&>()))
+template <class Decode>
+auto read_whole_leb(Bytes bytes, Decode decode) -> decltype(decode(std::declval<ByteReader&>()))
 {
     ByteReader in { bytes };
     auto value = decode(in);
     if (value && !in.empty())
         return base::unexpected(ErrorCode::BadValueMetadata);
     if (!value)
-        return base::unexpected(value.error() == ErrorCode::Truncated ? ErrorCode::BadValueMetadata : value.error());
+        return base::unexpected(
+            value.error() == ErrorCode::Truncated ? ErrorCode::BadValueMetadata : value.error());
     return value;
 }
 
@@ -115,7 +117,10 @@ std::uint8_t value_type_code(ScalarValue const& value) noexcept
         std::uint8_t operator()(std::vector<std::uint8_t> const&) const { return Bytes_; }
         std::uint8_t operator()(Counter) const { return Counter_; }
         std::uint8_t operator()(Timestamp) const { return Timestamp_; }
-        std::uint8_t operator()(UnknownValue const& v) const { return static_cast<std::uint8_t>(v.type_code & 0x0f); }
+        std::uint8_t operator()(UnknownValue const& v) const
+        {
+            return static_cast<std::uint8_t>(v.type_code & 0x0f);
+        }
     };
     return std::visit(Code {}, value);
 }

@@ -125,10 +125,20 @@ BadChangeCase const kBadChanges[] = {
     { "no actors", [](Change& c) { c.actors.clear(); }, ApplyError::MalformedChange },
     { "start op zero", [](Change& c) { c.start_op = 0; }, ApplyError::MalformedChange },
     { "seq skips one", [](Change& c) { c.seq = 2; }, ApplyError::SeqOutOfOrder },
-    { "actor index past the table", [](Change& c) { c.ops[0].pred = { OpId { 1, 3 } }; },
+    { "actor index past the table",
+        [](Change& c) {
+            c.ops[0].pred = { OpId { 1, 3 } };
+        },
         ApplyError::MalformedChange },
-    { "unknown object", [](Change& c) { c.ops[0].obj = OpId { 9, 0 }; }, ApplyError::UnknownObject },
-    { "unknown predecessor", [](Change& c) { c.ops[0].pred = { OpId { 7, 0 } }; },
+    { "unknown object",
+        [](Change& c) {
+            c.ops[0].obj = OpId { 9, 0 };
+        },
+        ApplyError::UnknownObject },
+    { "unknown predecessor",
+        [](Change& c) {
+            c.ops[0].pred = { OpId { 7, 0 } };
+        },
         ApplyError::UnknownPredecessor },
     { "insert into a map", [](Change& c) { c.ops[0].insert = true; }, ApplyError::InvalidOp },
     { "element key on a map", [](Change& c) { c.ops[0].key = ElemId {}; }, ApplyError::InvalidOp },

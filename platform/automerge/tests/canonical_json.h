@@ -63,7 +63,8 @@ inline std::string es_number(double x)
     if (x == 0)
         return std::signbit(x) ? "-0" : "0";
     char buffer[64];
-    auto const end = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(x), std::chars_format::scientific).ptr;
+    auto const end
+        = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(x), std::chars_format::scientific).ptr;
     std::string_view const sci(buffer, static_cast<std::size_t>(end - buffer));
     auto const e_at = sci.find('e');
     std::string digits;
@@ -77,7 +78,8 @@ inline std::string es_number(double x)
     if (k <= n && n <= 21)
         return out + digits + std::string(static_cast<std::size_t>(n - k), '0');
     if (0 < n && n <= 21)
-        return out + digits.substr(0, static_cast<std::size_t>(n)) + "." + digits.substr(static_cast<std::size_t>(n));
+        return out + digits.substr(0, static_cast<std::size_t>(n)) + "."
+            + digits.substr(static_cast<std::size_t>(n));
     if (-6 < n && n <= 0)
         return out + "0." + std::string(static_cast<std::size_t>(-n), '0') + digits;
     std::string const exponent = (n - 1 >= 0 ? "+" : "-") + std::to_string(std::abs(n - 1));
@@ -142,7 +144,8 @@ inline std::string canonical_slot(Document const& doc, std::vector<Conflict> con
         return canonical_value(doc, all.back().value, conflicts);
     std::map<std::string, std::string> by_id; // sorted as strings, as the reference sorts them
     for (Conflict const& c : all)
-        by_id.emplace(std::to_string(c.id.counter) + "@" + hex_bytes(c.id.actor), canonical_value(doc, c.value, conflicts));
+        by_id.emplace(std::to_string(c.id.counter) + "@" + hex_bytes(c.id.actor),
+            canonical_value(doc, c.value, conflicts));
     std::string out = "{\"_conflicts\":{";
     for (auto const& [id, value] : by_id)
         out += json_string(id) + ":" + value + ",";
@@ -164,7 +167,8 @@ inline std::string canonical_object(Document const& doc, ObjId const& obj, Confl
     std::string out = type == ObjType::Table ? "{\"_table\":{" : "{\"_map\":{";
     bool first = true;
     for (std::string const& key : doc.keys(obj)) {
-        out += (first ? "" : ",") + json_string(key) + ":" + canonical_slot(doc, doc.get_all(obj, key), conflicts);
+        out += (first ? "" : ",") + json_string(key) + ":"
+            + canonical_slot(doc, doc.get_all(obj, key), conflicts);
         first = false;
     }
     return out + "}}";

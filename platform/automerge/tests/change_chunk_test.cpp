@@ -40,7 +40,11 @@ std::vector<Case> cases()
     std::vector<Case> all;
     all.push_back({ "empty change", Change { .actors = { actor(1) }, .seq = 1, .start_op = 1 } });
     all.push_back({ "map set with metadata",
-        Change { .actors = { actor(1) }, .seq = 3, .start_op = 7, .time = 1700000000000, .message = "hello",
+        Change { .actors = { actor(1) },
+            .seq = 3,
+            .start_op = 7,
+            .time = 1700000000000,
+            .message = "hello",
             .deps = { hash_of(2), hash_of(3) },
             .ops = { Op { .key = std::string("title"), .value = std::string("Vrel") } } } });
     all.push_back({ "list edits with preds across actors",
@@ -52,9 +56,13 @@ std::vector<Case> cases()
                 Op { .key = std::string("list"), .action = Action::MakeList, .pred = { OpId { 4, 1 } } },
                 Op { .obj = OpId { 10, 0 }, .key = ElemId {}, .insert = true, .value = std::int64_t { -3 } },
                 Op { .obj = OpId { 10, 0 }, .key = ElemId { OpId { 11, 0 } }, .insert = true, .value = 2.5 },
-                Op { .obj = OpId { 10, 0 }, .key = ElemId { OpId { 11, 0 } }, .action = Action::Delete,
+                Op { .obj = OpId { 10, 0 },
+                    .key = ElemId { OpId { 11, 0 } },
+                    .action = Action::Delete,
                     .pred = { OpId { 11, 0 } } },
-                Op { .key = std::string("n"), .action = Action::Increment, .value = std::int64_t { 2 },
+                Op { .key = std::string("n"),
+                    .action = Action::Increment,
+                    .value = std::int64_t { 2 },
                     .pred = { OpId { 3, 0 }, OpId { 3, 1 } } },
             } } });
     all.push_back({ "every scalar type",
@@ -79,9 +87,17 @@ std::vector<Case> cases()
             .ops = {
                 Op { .key = std::string("text"), .action = Action::MakeText },
                 Op { .obj = OpId { 1, 0 }, .key = ElemId {}, .insert = true, .value = std::string("a") },
-                Op { .obj = OpId { 1, 0 }, .key = ElemId { OpId { 2, 0 } }, .insert = true, .action = Action::Mark,
-                    .value = true, .mark_name = "bold", .expand = true },
-                Op { .obj = OpId { 1, 0 }, .key = ElemId { OpId { 2, 0 } }, .insert = true, .action = Action::Mark },
+                Op { .obj = OpId { 1, 0 },
+                    .key = ElemId { OpId { 2, 0 } },
+                    .insert = true,
+                    .action = Action::Mark,
+                    .value = true,
+                    .mark_name = "bold",
+                    .expand = true },
+                Op { .obj = OpId { 1, 0 },
+                    .key = ElemId { OpId { 2, 0 } },
+                    .insert = true,
+                    .action = Action::Mark },
             } } });
     all.push_back({ "extra bytes from a future writer",
         Change { .actors = { actor(1) }, .seq = 1, .start_op = 1, .extra_bytes = { 0xde, 0xad } } });
@@ -138,7 +154,10 @@ Buffer with_byte(Buffer bytes, std::size_t at, std::uint8_t value)
     return bytes;
 }
 
-Buffer prefix(Buffer const& bytes, std::size_t size) { return { bytes.begin(), bytes.begin() + static_cast<long>(size) }; }
+Buffer prefix(Buffer const& bytes, std::size_t size)
+{
+    return { bytes.begin(), bytes.begin() + static_cast<long>(size) };
+}
 
 // Builds a chunk around contents, with a correct checksum, so the contents' own checks are reached.
 Buffer framed(ChunkType type, Buffer const& contents) { return write_chunk(type, contents); }
@@ -171,12 +190,14 @@ TEST(ChangeChunk, RejectsBadChunksTable)
         { "unknown chunk type", with_byte(good, 8, 7), ErrorCode::UnknownChunkType },
         { "trailing bytes", trailing, ErrorCode::TrailingBytes },
         { "document chunk", framed(ChunkType::Document, { 0, 0, 0, 0 }), ErrorCode::UnknownChunkType },
-        { "contents end in the header fields", framed(ChunkType::Change, { 0, 1 }), ErrorCode::ShortContents },
+        { "contents end in the header fields", framed(ChunkType::Change, { 0, 1 }),
+            ErrorCode::ShortContents },
         { "too many dependencies", framed(ChunkType::Change, { 5, 0 }), ErrorCode::ShortContents },
         { "column past the chunk", framed(ChunkType::Change, short_column), ErrorCode::ColumnOutOfBounds },
         { "compressed column", framed(ChunkType::Change, deflated_column), ErrorCode::UnexpectedCompression },
         { "actor index out of range", framed(ChunkType::Change, bad_actor), ErrorCode::BadActorIndex },
-        { "columns of different lengths", framed(ChunkType::Change, mismatch), ErrorCode::ColumnLengthMismatch },
+        { "columns of different lengths", framed(ChunkType::Change, mismatch),
+            ErrorCode::ColumnLengthMismatch },
         { "compressed garbage", framed(ChunkType::Compressed, { 0xff, 0xff }), ErrorCode::BadDeflate },
     };
     for (Bad const& c : bad) {
@@ -190,8 +211,8 @@ TEST(ChangeChunk, RejectsBadChunksTable)
 TEST(ChangeChunk, LimitsRowsDescribedByHugeRuns)
 {
     // Runs of 2^40 keys and 2^40 sets cost a few bytes each.
-    Buffer const contents { 0, 1, 1, 1, 1, 0, 0, 0, 2, 0x15, 8, 0x42, 7, 0x80, 0x80, 0x80, 0x80, 0x80, 0x20, 1, 'a', 0x80,
-        0x80, 0x80, 0x80, 0x80, 0x20, 1 };
+    Buffer const contents { 0, 1, 1, 1, 1, 0, 0, 0, 2, 0x15, 8, 0x42, 7, 0x80, 0x80, 0x80, 0x80, 0x80, 0x20,
+        1, 'a', 0x80, 0x80, 0x80, 0x80, 0x80, 0x20, 1 };
     DecodeLimits const limits { .max_rows = 1000 };
     auto decoded = decode_change(framed(ChunkType::Change, contents), limits);
     ASSERT_FALSE(decoded.has_value());
@@ -210,7 +231,8 @@ TEST(ChangeChunk, LimitsInflatedSize)
 // re-encoding what was decoded reproduces them byte for byte.
 TEST(ChangeChunk, ReadsAndReproducesReferenceChanges)
 {
-    Buffer const file = read_file(std::filesystem::path(FIXTURES_DIR) / "reference" / "incremental.automerge");
+    Buffer const file
+        = read_file(std::filesystem::path(FIXTURES_DIR) / "reference" / "incremental.automerge");
     ASSERT_FALSE(file.empty());
     ByteReader in { file };
     int changes = 0;
@@ -220,7 +242,8 @@ TEST(ChangeChunk, ReadsAndReproducesReferenceChanges)
         ASSERT_TRUE(chunk.has_value()) << to_string(chunk.error());
         if (chunk->type != ChunkType::Change)
             continue;
-        Buffer const bytes(file.begin() + static_cast<long>(start), file.begin() + static_cast<long>(in.position()));
+        Buffer const bytes(
+            file.begin() + static_cast<long>(start), file.begin() + static_cast<long>(in.position()));
         auto decoded = decode_change(bytes);
         ASSERT_TRUE(decoded.has_value()) << to_string(decoded.error());
         EXPECT_EQ(encode_change(decoded->change), bytes) << "change " << changes;

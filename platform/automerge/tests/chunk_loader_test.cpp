@@ -60,7 +60,10 @@ TEST(ChunkLoader, LoadsEveryReferenceFile)
     }
 }
 
-Buffer fixture(char const* name) { return automerge::testing::read_file(automerge::testing::fixtures_dir() / "reference" / name); }
+Buffer fixture(char const* name)
+{
+    return automerge::testing::read_file(automerge::testing::fixtures_dir() / "reference" / name);
+}
 
 // Cutting a file anywhere keeps every whole chunk before the cut and reports the rest as unfinished.
 TEST(ChunkLoader, KeepsWholeChunksOfATruncatedFile)
@@ -143,7 +146,8 @@ TEST(ChunkLoader, ReencodesCodecFixturesByteForByte)
     char const* const names[] = { "marks.automerge", "marks.changes", "actors.automerge", "actors.changes" };
     for (char const* name : names) {
         SCOPED_TRACE(name);
-        Buffer const file = automerge::testing::read_file(automerge::testing::fixtures_dir() / "codec" / name);
+        Buffer const file
+            = automerge::testing::read_file(automerge::testing::fixtures_dir() / "codec" / name);
         ASSERT_FALSE(file.empty());
         LoadResult const result = load_chunks(file);
         ASSERT_EQ(result.tail, TailState::Complete) << to_string(result.error.value());
@@ -159,7 +163,8 @@ TEST(ChunkLoader, ReencodesCodecFixturesByteForByte)
         }
     }
     // The mark ops came through with their names and expand flags.
-    LoadResult const marks = load_chunks(automerge::testing::read_file(automerge::testing::fixtures_dir() / "codec" / "marks.changes"));
+    LoadResult const marks = load_chunks(
+        automerge::testing::read_file(automerge::testing::fixtures_dir() / "codec" / "marks.changes"));
     ASSERT_EQ(marks.chunks.size(), 4u);
     std::vector<Op> const& bold = marks.chunks[1].changes[0].change.ops;
     ASSERT_EQ(bold.size(), 2u);

@@ -35,7 +35,8 @@ TEST(ColumnSpec, DeflatesLargeColumnsOfDocuments)
 {
     automerge::ByteWriter metadata;
     Bytes const big(1000, 7);
-    Bytes const data = automerge::write_columns(metadata, { { 1, { 1 } }, { 2, big } }, Compression::LargeColumns);
+    Bytes const data
+        = automerge::write_columns(metadata, { { 1, { 1 } }, { 2, big } }, Compression::LargeColumns);
     automerge::ByteReader in { metadata.bytes() };
     auto entries = automerge::read_column_metadata(in, Compression::LargeColumns);
     ASSERT_TRUE(entries.has_value());
@@ -53,7 +54,8 @@ TEST(ColumnSpec, DeflatesLargeColumnsOfDocuments)
 
     // The same metadata is refused where compression is not allowed.
     automerge::ByteReader again { metadata.bytes() };
-    EXPECT_EQ(automerge::read_column_metadata(again, Compression::Never).error().code, ErrorCode::UnexpectedCompression);
+    EXPECT_EQ(automerge::read_column_metadata(again, Compression::Never).error().code,
+        ErrorCode::UnexpectedCompression);
 }
 
 TEST(ColumnSpec, RejectsBadMetadataTable)
@@ -85,13 +87,15 @@ TEST(ColumnSpec, RejectsDataBeyondTheChunkAndInflateBombs)
     Bytes const short_data { 1, 2 };
     automerge::ByteReader data_in { short_data };
     std::size_t budget = 100;
-    EXPECT_EQ(automerge::read_column_data(data_in, entries, budget).error().code, ErrorCode::ColumnOutOfBounds);
+    EXPECT_EQ(
+        automerge::read_column_data(data_in, entries, budget).error().code, ErrorCode::ColumnOutOfBounds);
 
     Bytes const bomb = automerge::deflate_raw(Bytes(100000, 0));
     std::vector<automerge::ColumnEntry> const deflated { { 2, true, bomb.size() } };
     automerge::ByteReader bomb_in { bomb };
     std::size_t small_budget = 50000;
-    EXPECT_EQ(automerge::read_column_data(bomb_in, deflated, small_budget).error().code, ErrorCode::InflateLimit);
+    EXPECT_EQ(
+        automerge::read_column_data(bomb_in, deflated, small_budget).error().code, ErrorCode::InflateLimit);
 }
 
 } // namespace

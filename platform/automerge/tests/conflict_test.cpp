@@ -132,8 +132,8 @@ std::vector<std::string> strings_of(Document const& doc, ObjId const& list)
 
 struct ListOrderCase {
     std::string_view name;
-    std::size_t index;            // where each of the three actors inserts, in [x, y]
-    std::size_t a_ops_before;     // extra ops by a first, raising its counter
+    std::size_t index; // where each of the three actors inserts, in [x, y]
+    std::size_t a_ops_before; // extra ops by a first, raising its counter
     std::vector<std::string> want;
 };
 

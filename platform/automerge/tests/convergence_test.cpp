@@ -17,7 +17,10 @@ using automerge::testing::dump;
 
 using Rng = std::mt19937_64;
 
-std::size_t pick(Rng& rng, std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng); }
+std::size_t pick(Rng& rng, std::size_t n)
+{
+    return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng);
+}
 
 ObjId object_at(Document const& doc, std::string_view key)
 {

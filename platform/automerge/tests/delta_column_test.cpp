@@ -56,7 +56,8 @@ TEST(DeltaColumn, EncodesAndDecodesTable)
 
 TEST(DeltaColumn, KeepsExtremeValues)
 {
-    Values const extremes { std::numeric_limits<std::int64_t>::max(), std::numeric_limits<std::int64_t>::min(), 0 };
+    Values const extremes { std::numeric_limits<std::int64_t>::max(),
+        std::numeric_limits<std::int64_t>::min(), 0 };
     EXPECT_EQ(decode(encode(extremes), 3).value(), extremes);
 }
 

@@ -24,7 +24,8 @@ std::vector<Buffer> document_chunks(Buffer const& file)
         if (!chunk)
             break;
         if (chunk->type == ChunkType::Document)
-            chunks.emplace_back(file.begin() + static_cast<long>(start), file.begin() + static_cast<long>(in.position()));
+            chunks.emplace_back(
+                file.begin() + static_cast<long>(start), file.begin() + static_cast<long>(in.position()));
     }
     return chunks;
 }
@@ -117,9 +118,15 @@ DocumentData history()
     };
     document.ops = {
         DocumentOp { .id = op(1, 0), .key = std::string("list"), .action = Action::MakeList },
-        DocumentOp { .id = op(3, 0), .key = std::string("title"), .value = std::string("a"), .succ = { op(5, 0) } },
-        DocumentOp { .id = op(3, 1), .key = std::string("title"), .value = std::string("b"), .succ = { op(5, 0) } },
-        DocumentOp { .id = op(2, 0), .obj = op(1, 0), .key = ElemId {}, .insert = true, .value = std::string("x"),
+        DocumentOp {
+            .id = op(3, 0), .key = std::string("title"), .value = std::string("a"), .succ = { op(5, 0) } },
+        DocumentOp {
+            .id = op(3, 1), .key = std::string("title"), .value = std::string("b"), .succ = { op(5, 0) } },
+        DocumentOp { .id = op(2, 0),
+            .obj = op(1, 0),
+            .key = ElemId {},
+            .insert = true,
+            .value = std::string("x"),
             .succ = { op(4, 1) } },
     };
     return document;
@@ -135,7 +142,8 @@ TEST(DocChunk, RebuildsChangesFromSuccessors)
     EXPECT_EQ(first.start_op, 1u);
     EXPECT_EQ(first.message, "start");
     ASSERT_EQ(first.ops.size(), 2u);
-    EXPECT_EQ(first.ops[1], (Op { .obj = op(1, 0), .key = ElemId {}, .insert = true, .value = std::string("x") }));
+    EXPECT_EQ(
+        first.ops[1], (Op { .obj = op(1, 0), .key = ElemId {}, .insert = true, .value = std::string("x") }));
 
     // B's change names A as its second actor; its delete targets A's element.
     Change const& from_b = (*changes)[1].change;
@@ -143,13 +151,15 @@ TEST(DocChunk, RebuildsChangesFromSuccessors)
     EXPECT_EQ(from_b.start_op, 3u);
     EXPECT_EQ(from_b.deps, std::vector<ChangeHash> { (*changes)[0].hash });
     ASSERT_EQ(from_b.ops.size(), 2u);
-    EXPECT_EQ(from_b.ops[1], (Op { .obj = op(1, 1), .key = ElemId { op(2, 1) }, .action = Action::Delete, .pred = { op(2, 1) } }));
+    EXPECT_EQ(from_b.ops[1],
+        (Op { .obj = op(1, 1), .key = ElemId { op(2, 1) }, .action = Action::Delete, .pred = { op(2, 1) } }));
 
     // The last change deletes the conflicting values: one delete with both as predecessors.
     Change const& last = (*changes)[3].change;
     EXPECT_EQ(last.actors, (std::vector<ActorId> { actor_a, actor_b }));
     ASSERT_EQ(last.ops.size(), 1u);
-    EXPECT_EQ(last.ops[0], (Op { .key = std::string("title"), .action = Action::Delete, .pred = { op(3, 0), op(3, 1) } }));
+    EXPECT_EQ(last.ops[0],
+        (Op { .key = std::string("title"), .action = Action::Delete, .pred = { op(3, 0), op(3, 1) } }));
     std::vector<ChangeHash> deps { (*changes)[1].hash, (*changes)[2].hash };
     std::sort(deps.begin(), deps.end());
     EXPECT_EQ(last.deps, deps);
@@ -199,19 +209,40 @@ TEST(DocChunk, RejectsInconsistentHistoriesTable)
         edit(document);
         cases.push_back({ name, std::move(document), want });
     };
-    add("sequence gap", [](DocumentData& d) { d.changes[3].seq = 4; }, ErrorCode::BadSequenceNumber);
-    add("duplicate sequence number", [](DocumentData& d) { d.changes[3].seq = 2; }, ErrorCode::BadSequenceNumber);
-    add("max op going back", [](DocumentData& d) { d.changes[2].max_op = 1; }, ErrorCode::BadMaxOp);
-    add("op of no change", [](DocumentData& d) { d.ops.push_back(DocumentOp { .id = op(9, 1), .key = std::string("z") }); },
+    add(
+        "sequence gap", [](DocumentData& d) { d.changes[3].seq = 4; }, ErrorCode::BadSequenceNumber);
+    add(
+        "duplicate sequence number", [](DocumentData& d) { d.changes[3].seq = 2; },
+        ErrorCode::BadSequenceNumber);
+    add(
+        "max op going back", [](DocumentData& d) { d.changes[2].max_op = 1; }, ErrorCode::BadMaxOp);
+    add(
+        "op of no change",
+        [](DocumentData& d) { d.ops.push_back(DocumentOp { .id = op(9, 1), .key = std::string("z") }); },
         ErrorCode::OpCounterGap);
-    add("counter range with a hole", [](DocumentData& d) { d.changes[1].max_op = 5; d.ops[3].succ = { op(5, 1) }; },
+    add(
+        "counter range with a hole",
+        [](DocumentData& d) {
+            d.changes[1].max_op = 5;
+            d.ops[3].succ = { op(5, 1) };
+        },
         ErrorCode::OpCounterGap);
-    add("dependency cycle", [](DocumentData& d) { d.changes[0].deps = { 3 }; }, ErrorCode::DependencyCycle);
-    add("dependency out of range", [](DocumentData& d) { d.changes[0].deps = { 9 }; }, ErrorCode::BadDependency);
-    add("delete stored as an op", [](DocumentData& d) { d.ops[0].action = Action::Delete; }, ErrorCode::DeleteInDocument);
-    add("unsorted actors", [](DocumentData& d) { std::swap(d.actors[0], d.actors[1]); }, ErrorCode::UnsortedActors);
-    add("author out of range", [](DocumentData& d) { d.changes[0].actor = 2; }, ErrorCode::BadActorIndex);
-    add("successor actor out of range", [](DocumentData& d) { d.ops[1].succ = { op(5, 7) }; }, ErrorCode::BadActorIndex);
+    add(
+        "dependency cycle", [](DocumentData& d) { d.changes[0].deps = { 3 }; }, ErrorCode::DependencyCycle);
+    add(
+        "dependency out of range", [](DocumentData& d) { d.changes[0].deps = { 9 }; },
+        ErrorCode::BadDependency);
+    add(
+        "delete stored as an op", [](DocumentData& d) { d.ops[0].action = Action::Delete; },
+        ErrorCode::DeleteInDocument);
+    add(
+        "unsorted actors", [](DocumentData& d) { std::swap(d.actors[0], d.actors[1]); },
+        ErrorCode::UnsortedActors);
+    add(
+        "author out of range", [](DocumentData& d) { d.changes[0].actor = 2; }, ErrorCode::BadActorIndex);
+    add(
+        "successor actor out of range", [](DocumentData& d) { d.ops[1].succ = { op(5, 7) }; },
+        ErrorCode::BadActorIndex);
     for (Case const& c : cases) {
         SCOPED_TRACE(c.name);
         auto decoded = decode_document(encode_document(c.document));
@@ -239,7 +270,8 @@ TEST(DocChunk, LimitsRowsAndInflatedBytes)
     document.changes[1].max_op = 1999;
     Buffer const bytes = encode_document(document);
     EXPECT_EQ(decode_document_data(bytes, { .max_rows = 100 }).error().code, ErrorCode::TooManyRows);
-    EXPECT_EQ(decode_document_data(bytes, { .max_inflated_bytes = 100 }).error().code, ErrorCode::InflateLimit);
+    EXPECT_EQ(
+        decode_document_data(bytes, { .max_inflated_bytes = 100 }).error().code, ErrorCode::InflateLimit);
     EXPECT_TRUE(decode_document_data(bytes).has_value());
 }
 
@@ -251,8 +283,10 @@ struct PerfFile {
 // Documents written by other programs decode, with the heads the reference reports for them.
 TEST(DocChunk, ReadsPerfDocuments)
 {
-    std::string const perf = automerge::testing::read_text(automerge::testing::fixtures_dir() / "reference" / "perf.json");
-    for (PerfFile const& file : { PerfFile { "text-doc-50k.amrg", 50001 }, PerfFile { "text-doc.amrg", 0 } }) {
+    std::string const perf
+        = automerge::testing::read_text(automerge::testing::fixtures_dir() / "reference" / "perf.json");
+    for (PerfFile const& file :
+        { PerfFile { "text-doc-50k.amrg", 50001 }, PerfFile { "text-doc.amrg", 0 } }) {
         SCOPED_TRACE(file.name);
         auto const path = automerge::testing::perf_dir() / file.name;
         if (!std::filesystem::exists(path)) {
@@ -268,7 +302,8 @@ TEST(DocChunk, ReadsPerfDocuments)
         }
         std::size_t const entry = perf.find(std::string("\"") + file.name + "\"");
         ASSERT_NE(entry, std::string::npos);
-        EXPECT_EQ(head_strings(data->heads), automerge::testing::json_strings(std::string_view(perf).substr(entry), "heads"));
+        EXPECT_EQ(head_strings(data->heads),
+            automerge::testing::json_strings(std::string_view(perf).substr(entry), "heads"));
     }
 }
 

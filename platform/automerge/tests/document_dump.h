@@ -24,7 +24,8 @@ inline void dump_scalar(std::ostream& out, ScalarValue const& value)
                 out << "counter(" << v.value << ')';
             else if constexpr (std::is_same_v<T, Timestamp>)
                 out << "time(" << v.millis << ')';
-            else if constexpr (std::is_same_v<T, std::vector<std::uint8_t>> || std::is_same_v<T, UnknownValue>)
+            else if constexpr (std::is_same_v<T,
+                                   std::vector<std::uint8_t>> || std::is_same_v<T, UnknownValue>)
                 out << "bytes";
             else
                 out << v;

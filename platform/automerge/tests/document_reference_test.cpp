@@ -39,8 +39,10 @@ TEST(DocumentReference, ReferenceFilesReadAsTheReferenceReadsThem)
         SCOPED_TRACE(file.filename().string());
         auto const loaded = Document::load(*read_bytes(file));
         ASSERT_TRUE(loaded);
-        EXPECT_EQ(canonical_json(*loaded, Conflicts::All), first_line(*read_text(with_suffix(file, ".conflicts.json"))));
-        EXPECT_EQ(canonical_json(*loaded, Conflicts::Winner), first_line(*read_text(with_suffix(file, ".json"))));
+        EXPECT_EQ(canonical_json(*loaded, Conflicts::All),
+            first_line(*read_text(with_suffix(file, ".conflicts.json"))));
+        EXPECT_EQ(
+            canonical_json(*loaded, Conflicts::Winner), first_line(*read_text(with_suffix(file, ".json"))));
     }
 }
 
@@ -74,7 +76,10 @@ TEST(DocumentReference, TheReferenceReadsOurSavesOfItsFiles)
 
 using Rng = std::mt19937_64;
 
-std::size_t pick(Rng& rng, std::size_t n) { return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng); }
+std::size_t pick(Rng& rng, std::size_t n)
+{
+    return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng);
+}
 
 // One random write to the shared list, text, counter or a root key.
 void random_write(Document& doc, Rng& rng)

@@ -150,9 +150,15 @@ template <class T> base::Result<void, DocError> drop(base::Result<T, DocError> c
 }
 
 ErrorCase const kErrors[] = {
-    { "unknown object", [](Document& d, auto&, auto&) { return d.put(ObjId { 99, { 1 } }, "k", true); },
+    { "unknown object",
+        [](Document& d, auto&, auto&) {
+            return d.put(ObjId { 99, { 1 } }, "k", true);
+        },
         DocError::NoSuchObject },
-    { "unknown actor", [](Document& d, auto&, auto&) { return d.put(ObjId { 1, { 9, 9 } }, "k", true); },
+    { "unknown actor",
+        [](Document& d, auto&, auto&) {
+            return d.put(ObjId { 1, { 9, 9 } }, "k", true);
+        },
         DocError::NoSuchObject },
     { "map key on list", [](Document& d, auto& l, auto&) { return d.put(l, "k", true); },
         DocError::WrongObjectType },
@@ -160,12 +166,14 @@ ErrorCase const kErrors[] = {
         DocError::WrongObjectType },
     { "splice on list", [](Document& d, auto& l, auto&) { return d.splice_text(l, 0, 0, "x"); },
         DocError::WrongObjectType },
-    { "put past end", [](Document& d, auto& l, auto&) { return d.put(l, 1, true); }, DocError::IndexOutOfRange },
+    { "put past end", [](Document& d, auto& l, auto&) { return d.put(l, 1, true); },
+        DocError::IndexOutOfRange },
     { "insert past end", [](Document& d, auto& l, auto&) { return d.insert(l, 2, true); },
         DocError::IndexOutOfRange },
     { "delete past end", [](Document& d, auto& l, auto&) { return d.delete_element(l, 1); },
         DocError::IndexOutOfRange },
-    { "object past end", [](Document& d, auto& l, auto&) { return drop(d.insert_object(l, 5, ObjType::Map)); },
+    { "object past end",
+        [](Document& d, auto& l, auto&) { return drop(d.insert_object(l, 5, ObjType::Map)); },
         DocError::IndexOutOfRange },
     { "splice start past end", [](Document& d, auto&, auto& t) { return d.splice_text(t, 4, 0, "x"); },
         DocError::IndexOutOfRange },
@@ -179,7 +187,8 @@ ErrorCase const kErrors[] = {
         DocError::NotACounter },
     { "splice bad utf-8", [](Document& d, auto&, auto& t) { return d.splice_text(t, 0, 0, "\xC3"); },
         DocError::InvalidUtf8 },
-    { "diff to bad utf-8", [](Document& d, auto&, auto& t) { return d.splice_text_diffed(t, "\xED\xA0\x80"); },
+    { "diff to bad utf-8",
+        [](Document& d, auto&, auto& t) { return d.splice_text_diffed(t, "\xED\xA0\x80"); },
         DocError::InvalidUtf8 },
 };
 

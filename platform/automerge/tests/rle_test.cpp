@@ -25,7 +25,8 @@ template <class Codec> Bytes encode(std::vector<std::optional<typename Codec::Va
 }
 
 template <class Codec>
-base::Result<std::vector<std::optional<typename Codec::Value>>, ErrorCode> decode(Bytes const& bytes, std::size_t rows)
+base::Result<std::vector<std::optional<typename Codec::Value>>, ErrorCode> decode(
+    Bytes const& bytes, std::size_t rows)
 {
     RleDecoder<Codec> decoder { bytes };
     std::vector<std::optional<typename Codec::Value>> values;
@@ -44,7 +45,8 @@ struct Case {
 
 Case const kCases[] = {
     { "empty", {}, {} },
-    { "the format's example", { 0, 0, 0, null, null, 1, 2, 3 }, { 0x03, 0x00, 0x00, 0x02, 0x7d, 0x01, 0x02, 0x03 } },
+    { "the format's example", { 0, 0, 0, null, null, 1, 2, 3 },
+        { 0x03, 0x00, 0x00, 0x02, 0x7d, 0x01, 0x02, 0x03 } },
     { "lone value is a literal", { 5 }, { 0x7f, 0x05 } },
     { "only nulls are left out", { null, null, null }, {} },
     { "trailing nulls are kept", { 7, null }, { 0x7f, 0x07, 0x00, 0x01 } },

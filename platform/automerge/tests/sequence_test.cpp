@@ -25,8 +25,8 @@ TEST(ActorTable, LamportOrderIsCounterThenActorBytes)
         OpId higher;
     };
     Case const cases[] = {
-        { { 1, c }, { 2, a } },      // counter decides first
-        { { 5, a }, { 5, c } },      // then actor bytes
+        { { 1, c }, { 2, a } }, // counter decides first
+        { { 5, a }, { 5, c } }, // then actor bytes
         { { 5, a }, { 5, b_long } }, // a prefix sorts first
         { { 5, b_long }, { 5, c } },
     };
@@ -58,7 +58,8 @@ std::vector<Insert> random_inserts(std::mt19937& rng, std::uint32_t actors, std:
             counter += rng() % 3;
         }
         OpId const id { counter, static_cast<std::uint32_t>(rng() % actors) };
-        bool const taken = std::any_of(inserts.begin(), inserts.end(), [&](Insert const& x) { return x.id == id; });
+        bool const taken
+            = std::any_of(inserts.begin(), inserts.end(), [&](Insert const& x) { return x.id == id; });
         if (!taken)
             inserts.push_back({ id, origin });
     }
@@ -125,7 +126,9 @@ std::vector<OpId> flat_model(std::vector<Insert> const& inserts, ActorTable cons
     for (Insert const& insert : inserts) {
         std::size_t position = 0;
         if (insert.origin.counter != 0)
-            position = static_cast<std::size_t>(std::find(order.begin(), order.end(), insert.origin) - order.begin()) + 1;
+            position = static_cast<std::size_t>(
+                           std::find(order.begin(), order.end(), insert.origin) - order.begin())
+                + 1;
         while (position < order.size() && actors.less(insert.id, order[position]))
             ++position;
         order.insert(order.begin() + static_cast<std::ptrdiff_t>(position), insert.id);

@@ -11,8 +11,22 @@ namespace automerge {
 
 class ByteWriter {
 public:
-    void append(std::uint8_t byte) { m_bytes.push_back(byte); }
-    void append(std::span<std::uint8_t const> bytes) { m_bytes.insert(m_bytes.end(), bytes.begin(), bytes.end()); }
+    void append(std::uint8_t byte)
+    {
+        reserve_first();
+        m_bytes.push_back(byte);
+    }
+    void append(std::span<std::uint8_t const> bytes)
+    {
+        reserve_first();
+        m_bytes.insert(m_bytes.end(), bytes.begin(), bytes.end());
+    }
+    // Drops everything after the first `size` bytes.
+    void truncate(std::size_t size) noexcept
+    {
+        if (size < m_bytes.size())
+            m_bytes.resize(size);
+    }
 
     [[nodiscard]] std::size_t size() const noexcept { return m_bytes.size(); }
     [[nodiscard]] bool empty() const noexcept { return m_bytes.empty(); }
@@ -21,6 +35,14 @@ public:
     [[nodiscard]] std::vector<std::uint8_t> take() noexcept { return std::exchange(m_bytes, {}); }
 
 private:
+    // Most buffers hold a column of a few bytes: start with room for them rather than grow a byte
+    // at a time, which costs an allocation per doubling.
+    void reserve_first()
+    {
+        if (m_bytes.capacity() == 0)
+            m_bytes.reserve(32);
+    }
+
     std::vector<std::uint8_t> m_bytes;
 };
 

@@ -81,7 +81,7 @@ struct Op {
     bool insert {};
     Action action { Action::Set };
     ScalarValue value { Null {} }; // Set: the value; Increment: the delta as an int
-    std::vector<OpId> pred;        // the ops this one overwrites or deletes
+    std::vector<OpId> pred; // the ops this one overwrites or deletes
     // Mark ops only: the mark's name (none on the op that ends a mark), and whether the mark
     // grows over text typed at its edge. The binary format stores both only for changes with marks.
     std::optional<std::string> mark_name;
@@ -97,7 +97,7 @@ struct Change {
     std::int64_t time {}; // milliseconds since the Unix epoch
     std::optional<std::string> message;
     std::vector<ChangeHash> deps; // sorted
-    std::vector<Op> ops;          // op i has id (start_op + i, 0)
+    std::vector<Op> ops; // op i has id (start_op + i, 0)
     std::vector<std::uint8_t> extra_bytes;
     friend bool operator==(Change const&, Change const&) = default;
 };

@@ -30,7 +30,7 @@ enum class ChunkType : std::uint8_t { Document = 0, Change = 1, Compressed = 2 }
 // Bounds on what one chunk may make the decoder produce. Run-length encoding and DEFLATE let a few
 // bytes describe millions of rows, so these, not the input size, bound memory and time.
 struct DecodeLimits {
-    std::uint64_t max_rows { std::uint64_t { 1 } << 24 };      // ops, changes or preds/succs per chunk
+    std::uint64_t max_rows { std::uint64_t { 1 } << 24 }; // ops, changes or preds/succs per chunk
     std::size_t max_inflated_bytes { std::size_t { 1 } << 30 }; // DEFLATE output per chunk
 };
 
@@ -58,7 +58,8 @@ struct DecodedChange {
 [[nodiscard]] std::vector<std::uint8_t> compress_change_chunk(std::span<std::uint8_t const> change_chunk);
 
 // Decodes one change chunk, compressed or not, which must fill `chunk` exactly.
-[[nodiscard]] base::Result<DecodedChange, CodecError> decode_change(Bytes chunk, DecodeLimits const& limits = {});
+[[nodiscard]] base::Result<DecodedChange, CodecError> decode_change(
+    Bytes chunk, DecodeLimits const& limits = {});
 
 // ---- Document chunks -----------------------------------------------------------------------------
 //
@@ -93,8 +94,8 @@ struct DocumentOp {
 };
 
 struct DocumentData {
-    std::vector<ActorId> actors;         // sorted, no duplicates
-    std::vector<ChangeHash> heads;       // sorted
+    std::vector<ActorId> actors; // sorted, no duplicates
+    std::vector<ChangeHash> heads; // sorted
     std::vector<DocumentChange> changes; // every change after all of its dependencies
     // In document order: by object (root first, then by op id), then within an object by key
     // (maps: key bytes; lists and text: element order), then by op id. Op ids compare by counter,
@@ -121,7 +122,8 @@ enum class Deflate : std::uint8_t {
 // Rebuilds the changes of a document (predecessors from successors, deletes from successors
 // without ops, hashes in dependency order) and checks them against the listed heads. The result is
 // in the order of `document.changes`.
-[[nodiscard]] base::Result<std::vector<DecodedChange>, CodecError> document_changes(DocumentData const& document);
+[[nodiscard]] base::Result<std::vector<DecodedChange>, CodecError> document_changes(
+    DocumentData const& document);
 
 // decode_document_data followed by document_changes.
 [[nodiscard]] base::Result<std::vector<DecodedChange>, CodecError> decode_document(
@@ -130,16 +132,16 @@ enum class Deflate : std::uint8_t {
 // ---- Files ---------------------------------------------------------------------------------------
 
 struct LoadedChunk {
-    ChunkType type {};         // as written: a compressed change stays Compressed
-    std::size_t offset {};     // where the chunk starts in the input
-    std::size_t size {};       // its length in the input, header included
+    ChunkType type {}; // as written: a compressed change stays Compressed
+    std::size_t offset {}; // where the chunk starts in the input
+    std::size_t size {}; // its length in the input, header included
     std::vector<DecodedChange> changes; // one for a change chunk, the history for a document
 };
 
 enum class TailState : std::uint8_t {
-    Complete,   // every byte belongs to a valid chunk
+    Complete, // every byte belongs to a valid chunk
     Incomplete, // the bytes after valid_bytes begin a chunk that has not been fully written
-    Damaged,    // the bytes after valid_bytes are not a valid chunk
+    Damaged, // the bytes after valid_bytes are not a valid chunk
 };
 
 struct LoadResult {

@@ -27,14 +27,15 @@ namespace automerge {
 struct DocumentState;
 
 enum class CommitMode : std::uint8_t {
-    Auto,   // each write is its own change, unless a transaction is open
+    Auto, // each write is its own change, unless a transaction is open
     Manual, // writes accumulate until commit()
 };
 
-// What load does with bytes after the last whole chunk, such as an append cut short by a crash.
+// What load does with an unfinished chunk after the last whole one, such as an append cut short
+// by a crash. Bytes that are not a chunk at all are always an error.
 enum class PartialTail : std::uint8_t {
     Reject,
-    Ignore,
+    Ignore, // load the whole chunks before it
 };
 
 // 16 random bytes.
@@ -47,6 +48,7 @@ public:
     ~Document();
     Document(Document&&) noexcept;
     Document& operator=(Document&&) noexcept;
+    // NOTE: A moved-from document may only be assigned to or destroyed.
     // A copy would write with the same actor as its original; fork() makes one with its own.
     Document(Document const&) = delete;
     Document& operator=(Document const&) = delete;
@@ -75,21 +77,28 @@ public:
     // Writes, each into the pending change. A failed write changes nothing.
     [[nodiscard]] base::Result<void, DocError> put(ObjId const& map, std::string_view key, ScalarValue value);
     [[nodiscard]] base::Result<void, DocError> put(ObjId const& list, std::size_t index, ScalarValue value);
-    [[nodiscard]] base::Result<ObjId, DocError> put_object(ObjId const& map, std::string_view key, ObjType type);
-    [[nodiscard]] base::Result<ObjId, DocError> put_object(ObjId const& list, std::size_t index, ObjType type);
+    [[nodiscard]] base::Result<ObjId, DocError> put_object(
+        ObjId const& map, std::string_view key, ObjType type);
+    [[nodiscard]] base::Result<ObjId, DocError> put_object(
+        ObjId const& list, std::size_t index, ObjType type);
     // Inserts before the element at `index`; index == length appends.
-    [[nodiscard]] base::Result<void, DocError> insert(ObjId const& list, std::size_t index, ScalarValue value);
-    [[nodiscard]] base::Result<ObjId, DocError> insert_object(ObjId const& list, std::size_t index, ObjType type);
+    [[nodiscard]] base::Result<void, DocError> insert(
+        ObjId const& list, std::size_t index, ScalarValue value);
+    [[nodiscard]] base::Result<ObjId, DocError> insert_object(
+        ObjId const& list, std::size_t index, ObjType type);
     // Deleting a key that is not there does nothing.
     [[nodiscard]] base::Result<void, DocError> delete_key(ObjId const& map, std::string_view key);
     [[nodiscard]] base::Result<void, DocError> delete_element(ObjId const& list, std::size_t index);
-    [[nodiscard]] base::Result<void, DocError> increment(ObjId const& map, std::string_view key, std::int64_t by);
-    [[nodiscard]] base::Result<void, DocError> increment(ObjId const& list, std::size_t index, std::int64_t by);
+    [[nodiscard]] base::Result<void, DocError> increment(
+        ObjId const& map, std::string_view key, std::int64_t by);
+    [[nodiscard]] base::Result<void, DocError> increment(
+        ObjId const& list, std::size_t index, std::int64_t by);
     // At scalar position `pos`, deletes `del` scalars and inserts `insert` (UTF-8).
     [[nodiscard]] base::Result<void, DocError> splice_text(
         ObjId const& text, std::size_t pos, std::size_t del, std::string_view insert);
     // Turns the text into `new_text` with the smallest single splice; nothing when they are equal.
-    [[nodiscard]] base::Result<void, DocError> splice_text_diffed(ObjId const& text, std::string_view new_text);
+    [[nodiscard]] base::Result<void, DocError> splice_text_diffed(
+        ObjId const& text, std::string_view new_text);
 
     // Transactions. In Auto mode, begin_transaction() holds writes until commit() or rollback().
     void begin_transaction();
@@ -97,7 +106,8 @@ public:
     [[nodiscard]] std::size_t pending_ops() const;
     // The new change's hash, or nullopt when nothing was pending. `time` is in milliseconds since
     // the Unix epoch and defaults to now.
-    std::optional<ChangeHash> commit(std::optional<std::string> message = {}, std::optional<std::int64_t> time = {});
+    std::optional<ChangeHash> commit(
+        std::optional<std::string> message = {}, std::optional<std::int64_t> time = {});
     // Discards the pending writes; returns how many ops were dropped.
     std::size_t rollback();
 
@@ -130,8 +140,8 @@ public:
     // Reads any concatenation of document and change chunks.
     [[nodiscard]] static base::Result<Document, LoadError> load(std::span<std::uint8_t const> bytes,
         CommitMode mode = CommitMode::Auto, PartialTail tail = PartialTail::Reject);
-    [[nodiscard]] static base::Result<Document, LoadError> load(std::span<std::uint8_t const> bytes, ActorId actor,
-        CommitMode mode = CommitMode::Auto, PartialTail tail = PartialTail::Reject);
+    [[nodiscard]] static base::Result<Document, LoadError> load(std::span<std::uint8_t const> bytes,
+        ActorId actor, CommitMode mode = CommitMode::Auto, PartialTail tail = PartialTail::Reject);
     // Applies the changes in the chunks, as apply_changes does.
     [[nodiscard]] base::Result<void, LoadError> load_incremental(
         std::span<std::uint8_t const> bytes, PartialTail tail = PartialTail::Reject);

@@ -10,22 +10,22 @@ namespace automerge {
 
 // A local read or write named something the document does not have in that shape.
 enum class DocError : std::uint8_t {
-    NoSuchObject,    // the id names no object of this document
+    NoSuchObject, // the id names no object of this document
     WrongObjectType, // e.g. a map key on a list, a splice on a map
     IndexOutOfRange,
-    NotACounter,     // an increment of a key or element that holds no counter
+    NotACounter, // an increment of a key or element that holds no counter
     InvalidUtf8,
 };
 
 // A change from elsewhere does not fit this document's history; it is dropped.
 enum class ApplyError : std::uint8_t {
-    MalformedChange,     // no author, or an actor index past the change's actor table
-    SeqOutOfOrder,       // seq is not one past the author's previous change
-    OpIdReused,          // start_op is not past the author's previous ops
-    UnknownObject,       // an op on an object the document does not have
-    UnknownElement,      // a list op on an element the object does not have
-    UnknownPredecessor,  // a pred names no op at that key or element
-    InvalidOp,           // e.g. a string key on a list, an insert into a map, a non-integer increment
+    MalformedChange, // no author, or an actor index past the change's actor table
+    SeqOutOfOrder, // seq is not one past the author's previous change
+    OpIdReused, // start_op is not past the author's previous ops
+    UnknownObject, // an op on an object the document does not have
+    UnknownElement, // a list op on an element the object does not have
+    UnknownPredecessor, // a pred names no op at that key or element
+    InvalidOp, // e.g. a string key on a list, an insert into a map, a non-integer increment
 };
 
 // Bytes that did not load: they are not valid chunks, or their changes do not fit together.

@@ -50,8 +50,14 @@ struct Conflict {
     friend bool operator==(Conflict const&, Conflict const&) = default;
 };
 
-[[nodiscard]] inline ScalarValue const* as_scalar(Value const& v) noexcept { return std::get_if<ScalarValue>(&v); }
-[[nodiscard]] inline ObjectRef const* as_object(Value const& v) noexcept { return std::get_if<ObjectRef>(&v); }
+[[nodiscard]] inline ScalarValue const* as_scalar(Value const& v) noexcept
+{
+    return std::get_if<ScalarValue>(&v);
+}
+[[nodiscard]] inline ObjectRef const* as_object(Value const& v) noexcept
+{
+    return std::get_if<ObjectRef>(&v);
+}
 
 // The scalar's alternative T, or null when v is an object or another kind of scalar.
 template <class T> [[nodiscard]] T const* scalar_if(Value const& v) noexcept
