@@ -60,7 +60,7 @@ private:
     ByteWriter m_out;
     State m_state { State::Empty };
     std::uint64_t m_count { 0 }; // nulls, repeats in a run, or values in a literal
-    Value m_last {};             // Run: the repeated value; Literal: the latest value
+    Value m_last {}; // Run: the repeated value; Literal: the latest value
     // A literal's values already encoded, and where the latest one starts, so that a repeat can
     // take it back out and start a run with it.
     ByteWriter m_literal;
