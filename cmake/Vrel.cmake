@@ -3,7 +3,11 @@
 
 function(vrel_warnings target)
     target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow -Wnon-virtual-dtor -Wcast-align
-        -Wunused -Woverloaded-virtual -Wimplicit-fallthrough -Wno-missing-field-initializers -Wno-maybe-uninitialized -Werror)
+        -Wunused -Woverloaded-virtual -Wimplicit-fallthrough -Wno-missing-field-initializers -Werror)
+    # GCC's maybe-uninitialized analysis misfires on std::variant and std::optional under -O1.
+    if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+        target_compile_options(${target} PRIVATE -Wno-maybe-uninitialized)
+    endif()
 endfunction()
 
 # vrel_component(NAME name DEPS ... [TEST_DEPS ...])

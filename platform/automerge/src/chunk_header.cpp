@@ -44,6 +44,7 @@ Sha256Digest chunk_digest(ChunkType type, Bytes contents)
 std::vector<std::uint8_t> write_chunk(ChunkType type, Checksum checksum, Bytes contents)
 {
     ByteWriter out;
+    out.reserve(chunk_magic.size() + checksum.size() + 1 + max_leb128_size + contents.size());
     out.append(chunk_magic);
     out.append(checksum);
     out.append(static_cast<std::uint8_t>(type));

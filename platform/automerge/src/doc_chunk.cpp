@@ -33,8 +33,8 @@ std::vector<ColumnData> change_columns(std::vector<DocumentChange> const& change
         // The reference writes a bytes value even when there are none (older writers wrote nulls).
         extra.append(ScalarValue { change.extra_bytes });
     }
-    ValueEncoder extra_raw = extra;
     std::vector<ColumnData> columns;
+    columns.reserve(9);
     columns.push_back({ change_column::actor, std::move(actor).finish() });
     columns.push_back({ change_column::seq, std::move(seq).finish() });
     columns.push_back({ change_column::max_op, std::move(max_op).finish() });
@@ -42,8 +42,9 @@ std::vector<ColumnData> change_columns(std::vector<DocumentChange> const& change
     columns.push_back({ change_column::message, std::move(message).finish() });
     columns.push_back({ change_column::deps_group, std::move(deps_group).finish() });
     columns.push_back({ change_column::deps_index, std::move(deps_index).finish() });
-    columns.push_back({ change_column::extra_metadata, std::move(extra).finish_metadata() });
-    columns.push_back({ change_column::extra, std::move(extra_raw).finish_raw() });
+    ValueColumns extra_columns = std::move(extra).finish();
+    columns.push_back({ change_column::extra_metadata, std::move(extra_columns.metadata) });
+    columns.push_back({ change_column::extra, std::move(extra_columns.raw) });
     return columns;
 }
 

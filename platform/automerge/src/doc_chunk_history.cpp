@@ -75,6 +75,7 @@ std::vector<HistoryOp> expand_ops(std::vector<DocumentOp> const& ops)
     std::vector<HistoryOp> all;
     all.reserve(ops.size());
     std::unordered_map<OpId, std::size_t, OpIdHash> position;
+    position.reserve(ops.size() + ops.size() / 4);
     for (DocumentOp const& op : ops) {
         position.emplace(op.id, all.size());
         all.push_back({ op.id,

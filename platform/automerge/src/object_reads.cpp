@@ -35,7 +35,7 @@ StoredOp const* winner(std::vector<StoredOp> const& ops)
 Value value_of(StoredOp const& op, OpSet const& ops)
 {
     if (auto const type = made_type(op.action))
-        return Value { std::in_place_type<ObjectRef>, ops.export_id(op.id), *type };
+        return Value { ObjectRef { ops.export_id(op.id), *type } };
     Value value { std::in_place_type<ScalarValue>, op.value };
     if (auto* counter = std::get_if<Counter>(&std::get<ScalarValue>(value)))
         // Two's complement wrap-around, as every replica does the same sum.

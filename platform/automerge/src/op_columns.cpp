@@ -126,6 +126,7 @@ void OpColumnsEncoder::append(DocumentOp const& op)
 std::vector<ColumnData> OpColumnsEncoder::finish() &&
 {
     std::vector<ColumnData> columns;
+    columns.reserve(18);
     columns.push_back({ op_column::obj_actor, std::move(m_obj_actor).finish() });
     columns.push_back({ op_column::obj_counter, std::move(m_obj_counter).finish() });
     columns.push_back({ op_column::key_actor, std::move(m_key_actor).finish() });
@@ -137,9 +138,9 @@ std::vector<ColumnData> OpColumnsEncoder::finish() &&
     }
     columns.push_back({ op_column::insert, std::move(m_insert).finish() });
     columns.push_back({ op_column::action, std::move(m_action).finish() });
-    ValueEncoder raw_copy = m_value;
-    columns.push_back({ op_column::value_metadata, std::move(m_value).finish_metadata() });
-    columns.push_back({ op_column::value, std::move(raw_copy).finish_raw() });
+    ValueColumns value = std::move(m_value).finish();
+    columns.push_back({ op_column::value_metadata, std::move(value.metadata) });
+    columns.push_back({ op_column::value, std::move(value.raw) });
     columns.push_back({ ref_spec(m_table, ColumnType::Group), std::move(m_ref_group).finish() });
     columns.push_back({ ref_spec(m_table, ColumnType::Actor), std::move(m_ref_actor).finish() });
     columns.push_back({ ref_spec(m_table, ColumnType::Delta), std::move(m_ref_counter).finish() });

@@ -11,11 +11,15 @@
 
 namespace automerge {
 
+struct ValueColumns {
+    std::vector<std::uint8_t> metadata;
+    std::vector<std::uint8_t> raw;
+};
+
 class ValueEncoder {
 public:
     void append(ScalarValue const& value);
-    [[nodiscard]] std::vector<std::uint8_t> finish_metadata() && { return std::move(m_metadata).finish(); }
-    [[nodiscard]] std::vector<std::uint8_t> finish_raw() && { return m_raw.take(); }
+    [[nodiscard]] ValueColumns finish() && { return { std::move(m_metadata).finish(), m_raw.take() }; }
 
 private:
     RleEncoder<UlebValue> m_metadata;

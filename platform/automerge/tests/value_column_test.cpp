@@ -40,9 +40,9 @@ TEST(ValueColumn, EncodesAndDecodesTable)
         SCOPED_TRACE(c.name);
         ValueEncoder encoder;
         encoder.append(c.value);
-        ValueEncoder copy = encoder;
-        EXPECT_EQ(std::move(encoder).finish_metadata(), c.metadata);
-        EXPECT_EQ(std::move(copy).finish_raw(), c.raw);
+        automerge::ValueColumns const columns = std::move(encoder).finish();
+        EXPECT_EQ(columns.metadata, c.metadata);
+        EXPECT_EQ(columns.raw, c.raw);
         ValueDecoder decoder { c.metadata, c.raw };
         EXPECT_EQ(decoder.next().value(), c.value);
         EXPECT_TRUE(decoder.done());
@@ -77,7 +77,7 @@ TEST(ValueColumn, RunsOfNullsShareOneMetadataRun)
     ValueEncoder encoder;
     for (int i = 0; i < 4; ++i)
         encoder.append(automerge::Null {});
-    EXPECT_EQ(std::move(encoder).finish_metadata(), (Bytes { 0x04, 0x00 }));
+    EXPECT_EQ(std::move(encoder).finish().metadata, (Bytes { 0x04, 0x00 }));
     // A raw column with bytes nobody claims is an error once the table ends.
     Bytes const metadata { 0x7f, 0x00 };
     Bytes const raw { 0x01 };
@@ -93,9 +93,7 @@ TEST(ValueColumn, KeepsExtremeNumbers)
              ScalarValue { std::numeric_limits<double>::infinity() } }) {
         ValueEncoder encoder;
         encoder.append(value);
-        ValueEncoder copy = encoder;
-        Bytes const metadata = std::move(encoder).finish_metadata();
-        Bytes const raw = std::move(copy).finish_raw();
+        auto const [metadata, raw] = std::move(encoder).finish();
         ValueDecoder decoder { metadata, raw };
         EXPECT_EQ(decoder.next().value(), value);
     }

@@ -21,6 +21,7 @@ public:
         reserve_first();
         m_bytes.insert(m_bytes.end(), bytes.begin(), bytes.end());
     }
+    void reserve(std::size_t size) { m_bytes.reserve(size); }
     // Drops everything after the first `size` bytes.
     void truncate(std::size_t size) noexcept
     {
