@@ -35,7 +35,9 @@ std::size_t Document::pending_ops() const { return m_state->tx ? m_state->tx->op
 std::optional<ChangeHash> Document::commit(
     std::optional<std::string> message, std::optional<std::int64_t> time)
 {
-    return commit_pending(*m_state, std::move(message), time.value_or(now_millis()));
+    auto const hash = commit_pending(*m_state, std::move(message), time.value_or(now_millis()));
+    report_commits(*m_state);
+    return hash;
 }
 
 std::size_t Document::rollback() { return roll_back(*m_state); }
@@ -79,14 +81,25 @@ std::vector<ChangeHash> Document::missing_deps() const
     return m_state->queue.missing_deps(m_state->history);
 }
 
+void Document::set_commit_listener(std::function<void()> listener)
+{
+    m_state->commit_listener = std::move(listener);
+    m_state->reported_changes = m_state->history.changes().size();
+}
+
 base::Result<void, ApplyError> Document::apply_changes(std::vector<Change> changes)
 {
-    return apply_all(*m_state, std::move(changes));
+    // The changes applied before a failing one stay, so they are reported either way.
+    auto result = apply_all(*m_state, std::move(changes));
+    report_commits(*m_state);
+    return result;
 }
 
 base::Result<void, ApplyError> Document::merge(Document const& other)
 {
-    return apply_all(*m_state, get_changes_added(other));
+    auto result = apply_all(*m_state, get_changes_added(other));
+    report_commits(*m_state);
+    return result;
 }
 
 Document Document::fork() const { return fork(random_actor()); }
@@ -95,6 +108,8 @@ Document Document::fork(ActorId actor) const
 {
     auto state = std::make_unique<DocumentState>(*m_state);
     (void)roll_back(*state);
+    state->commit_listener = nullptr;
+    state->reporting = false;
     state->actor = std::move(actor);
     state->actor_index = state->ops.actors().intern(state->actor);
     return Document(std::move(state));

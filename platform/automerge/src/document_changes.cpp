@@ -7,6 +7,7 @@
 
 #include <base/verify.h>
 
+#include <algorithm>
 #include <chrono>
 #include <random>
 
@@ -41,11 +42,20 @@ OpId add_local_op(DocumentState& state, Op op)
 {
     if (!state.tx) {
         Change const* last = state.history.last_of(state.actor);
+        std::vector<ChangeHash> deps = state.history.heads();
+        if (last) {
+            // The reference names the author's previous change among the deps even when a merged
+            // change already descends from it; the same edit must hash the same in both.
+            ChangeHash const& previous
+                = state.history.hashes()[std::size_t(last - state.history.changes().data())];
+            if (!std::binary_search(deps.begin(), deps.end(), previous))
+                deps.insert(std::upper_bound(deps.begin(), deps.end(), previous), previous);
+        }
         state.tx = Transaction {
             .author = state.actor_index,
             .seq = last ? last->seq + 1 : 1,
             .start_op = state.max_op + 1,
-            .deps = state.history.heads(),
+            .deps = std::move(deps),
         };
     }
     OpId const id = state.tx->next_id();
@@ -93,6 +103,21 @@ std::size_t roll_back(DocumentState& state)
     std::size_t const dropped = tx.ops.size();
     state.tx.reset();
     return dropped;
+}
+
+void report_commits(DocumentState& state)
+{
+    // A listener that writes comes back here; the loop of the call already running reports those.
+    if (!state.commit_listener || state.reporting)
+        return;
+    state.reporting = true;
+    while (state.commit_listener && state.reported_changes != state.history.changes().size()) {
+        state.reported_changes = state.history.changes().size();
+        // A copy, so that a listener which replaces itself is not destroyed while it runs.
+        auto const listener = state.commit_listener;
+        listener();
+    }
+    state.reporting = false;
 }
 
 namespace {

@@ -8,6 +8,7 @@
 
 #include <automerge/document.h>
 
+#include <functional>
 #include <optional>
 
 namespace automerge {
@@ -23,6 +24,9 @@ struct DocumentState {
     bool explicit_tx {}; // begin_transaction() was called (Auto mode)
     std::uint64_t max_op {}; // the greatest op counter applied so far
     std::vector<ChangeHash> saved_heads; // the heads at the last save or load
+    std::function<void()> commit_listener;
+    std::size_t reported_changes {}; // history size when the listener was last called
+    bool reporting {}; // the listener is running
 };
 
 [[nodiscard]] DocumentState make_state(ActorId actor, CommitMode mode);
@@ -34,6 +38,9 @@ void finish_write(DocumentState& state);
 std::optional<ChangeHash> commit_pending(
     DocumentState& state, std::optional<std::string> message, std::int64_t time);
 std::size_t roll_back(DocumentState& state);
+// Calls the commit listener if the history grew since it was last called. Public operations call
+// this last, once the state is whole again.
+void report_commits(DocumentState& state);
 
 // Applies one change whose deps are all in the history.
 [[nodiscard]] base::Result<void, ApplyError> apply_change(DocumentState& state, HashedChange change);

@@ -42,6 +42,8 @@ base::Result<void, LoadError> apply_decoded(DocumentState& state, std::vector<Ha
 std::vector<std::uint8_t> Document::save()
 {
     (void)commit_pending(*m_state, std::nullopt, now_millis());
+    // Before the save itself: a listener that appends save_incremental() gets its change.
+    report_commits(*m_state);
     std::vector<std::uint8_t> out = encode_document(to_document_data(m_state->ops, m_state->history));
     // Changes still waiting for their deps are not in the op set; keep them as change chunks.
     for (HashedChange const& waiting : m_state->queue.waiting())
@@ -53,6 +55,7 @@ std::vector<std::uint8_t> Document::save()
 std::vector<std::uint8_t> Document::save_incremental()
 {
     (void)commit_pending(*m_state, std::nullopt, now_millis());
+    report_commits(*m_state);
     std::vector<std::uint8_t> out;
     for (std::size_t const index : m_state->history.since(m_state->saved_heads))
         append(out, encode_change(m_state->history.changes()[index]));
@@ -80,7 +83,9 @@ base::Result<void, LoadError> Document::load_incremental(
     std::span<std::uint8_t const> bytes, PartialTail tail)
 {
     auto changes = TRY(decode_chunks(bytes, tail));
-    return apply_decoded(*m_state, std::move(changes));
+    auto result = apply_decoded(*m_state, std::move(changes));
+    report_commits(*m_state);
+    return result;
 }
 
 } // namespace automerge

@@ -16,6 +16,7 @@ template <class F> auto written(DocumentState& state, F&& write)
 {
     auto result = write();
     finish_write(state);
+    report_commits(state);
     return result;
 }
 

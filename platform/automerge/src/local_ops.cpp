@@ -35,6 +35,33 @@ base::Result<std::vector<OpId>, DocError> counters_in(std::vector<StoredOp> cons
     return counters;
 }
 
+// A put of the value the slot already shows writes no new value, as the reference does: nothing
+// at all when that value stands alone, otherwise one delete of the concurrent values it beats.
+// Returns the op that keeps the value, or nullopt when the put must be written.
+std::optional<OpId> put_unchanged(DocumentState& state, Target const& target, Key const& key,
+    std::vector<StoredOp> const& ops, ScalarValue const& value)
+{
+    std::vector<StoredOp const*> visible = visible_ops(ops);
+    if (visible.empty())
+        return std::nullopt;
+    StoredOp const& top = *visible.back();
+    if (top.action != Action::Set)
+        return std::nullopt;
+    ScalarValue shown = top.value;
+    if (auto* counter = std::get_if<Counter>(&shown))
+        counter->value = static_cast<std::int64_t>(
+            static_cast<std::uint64_t>(counter->value) + static_cast<std::uint64_t>(top.increment_total));
+    // Values compare as the types they are: an int is not a uint, 0.0 equals -0.0, NaN equals nothing.
+    if (!(shown == value))
+        return std::nullopt;
+    OpId const kept = top.id;
+    visible.pop_back();
+    if (!visible.empty())
+        add_local_op(
+            state, Op { .obj = target.id, .key = key, .action = Action::Delete, .pred = ids_of(visible) });
+    return kept;
+}
+
 base::Result<Element const*, DocError> element_at(Target const& target, std::size_t index)
 {
     Element const* element = visible_element(target.obj->elements, index);
@@ -82,6 +109,10 @@ base::Result<OpId, DocError> put_in_map(
     DocumentState& state, ObjId const& map, std::string_view key, Action action, ScalarValue value)
 {
     auto const target = TRY(resolve_map(state, map));
+    if (auto const it = target.obj->props.find(key); action == Action::Set && it != target.obj->props.end()) {
+        if (auto const kept = put_unchanged(state, target, std::string(key), it->second, value))
+            return *kept;
+    }
     return add_local_op(state,
         Op { .obj = target.id,
             .key = std::string(key),
@@ -95,6 +126,10 @@ base::Result<OpId, DocError> put_in_list(
 {
     auto const target = TRY(resolve_sequence(state, list));
     auto const at = TRY(element_at(target, index));
+    if (action == Action::Set) {
+        if (auto const kept = put_unchanged(state, target, ElemId { at->id }, at->ops, value))
+            return *kept;
+    }
     return add_local_op(state,
         Op { .obj = target.id,
             .key = ElemId { at->id },
@@ -186,12 +221,14 @@ base::Result<void, DocError> splice_elements(DocumentState& state, ObjId const& 
             .key = ElemId { elements[i]->id },
             .action = Action::Delete,
             .pred = ids_of(visible_ops(elements[i]->ops)) });
+    // Inserts take the lower op ids and deletes follow, the order the reference writes a splice
+    // in: the same edit must make the same change, byte for byte, or the hashes part ways.
     OpId origin = pos == 0 ? OpId {} : elements[pos - 1]->id;
-    for (Op& op : deletes)
-        add_local_op(state, std::move(op));
     for (std::string_view const scalar : scalars)
         origin = add_local_op(state,
             Op { .obj = target.id, .key = ElemId { origin }, .insert = true, .value = std::string(scalar) });
+    for (Op& op : deletes)
+        add_local_op(state, std::move(op));
     return {};
 }
 

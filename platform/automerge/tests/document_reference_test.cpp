@@ -1,9 +1,9 @@
 // Our documents against the reference implementation: files it wrote read the same here, and
 // files we write (including documents built from random concurrent edits) read the same there.
 
-#include "canonical_json.h"
 #include "reference.h"
 
+#include <automerge/canonical_json.h>
 #include <automerge/document.h>
 
 #include <gtest/gtest.h>

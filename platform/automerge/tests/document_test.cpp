@@ -304,6 +304,54 @@ TEST(Document, RollbackRestoresTheCommittedState)
     EXPECT_EQ(doc.get_last_local_change()->start_op, 4u);
 }
 
+// The listener appends what save_incremental gives it; replaying those bytes must rebuild the
+// document, whichever operation made the change.
+TEST(Document, CommitListenerSeesEveryNewChangeOnce)
+{
+    Document doc(kActor);
+    std::vector<std::uint8_t> appended;
+    int calls = 0;
+    doc.set_commit_listener([&] {
+        ++calls;
+        auto const chunk = doc.save_incremental();
+        appended.insert(appended.end(), chunk.begin(), chunk.end());
+    });
+    ASSERT_TRUE(doc.put(root_obj, "a", true));
+    EXPECT_EQ(calls, 1);
+    EXPECT_FALSE(doc.put(ObjId { 5, { 1, 2 } }, "x", true)); // failed: no change
+    EXPECT_EQ(calls, 1);
+
+    doc.begin_transaction();
+    ASSERT_TRUE(doc.put(root_obj, "b", true));
+    ASSERT_TRUE(doc.put(root_obj, "c", true));
+    EXPECT_EQ(calls, 1);
+    ASSERT_TRUE(doc.commit());
+    EXPECT_EQ(calls, 2);
+
+    Document other(ActorId { 0xbb });
+    ASSERT_TRUE(other.put(root_obj, "x", true));
+    ASSERT_TRUE(other.put(root_obj, "y", true));
+    ASSERT_TRUE(doc.merge(other));
+    EXPECT_EQ(calls, 3);
+    ASSERT_TRUE(doc.merge(other)); // nothing new
+    EXPECT_EQ(calls, 3);
+
+    // save() commits the pending write and reports it before saving.
+    doc.begin_transaction();
+    ASSERT_TRUE(doc.put(root_obj, "d", true));
+    (void)doc.save();
+    EXPECT_EQ(calls, 4);
+    EXPECT_TRUE(doc.save_incremental().empty()); // the listener took every change
+
+    Document forked = doc.fork();
+    ASSERT_TRUE(forked.put(root_obj, "fork only", true));
+    EXPECT_EQ(calls, 4);
+
+    auto const replayed = Document::load(appended).value();
+    EXPECT_EQ(replayed.heads(), doc.heads());
+    EXPECT_EQ(replayed.keys(root_obj), (std::vector<std::string> { "a", "b", "c", "d", "x", "y" }));
+}
+
 TEST(Document, GetChangesSinceHeads)
 {
     Document doc(kActor);

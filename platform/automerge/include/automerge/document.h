@@ -15,6 +15,7 @@
 #include <base/result.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -131,6 +132,14 @@ public:
     // A copy of the committed state that writes as a new actor.
     [[nodiscard]] Document fork() const;
     [[nodiscard]] Document fork(ActorId actor) const;
+
+    // Called once an operation has added changes to the history: the commit of an Auto-mode write
+    // or of commit(), the commit apply_changes, merge, save and save_incremental make of pending
+    // writes, and the changes apply_changes, merge and load_incremental bring in. It runs when the
+    // document is consistent (save and save_incremental call it right after their commit, before
+    // saving), so it may read the document and call save_incremental(); changes made by writes
+    // inside it are reported once it returns. An empty function removes it; fork() does not copy it.
+    void set_commit_listener(std::function<void()> listener);
 
     // Storage. save() writes one document chunk holding the whole history (plus, as change chunks,
     // changes still waiting for their deps); save_incremental() writes the changes since the last

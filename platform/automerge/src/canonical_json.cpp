@@ -1,20 +1,16 @@
-// Test helper: a document in the canonical JSON that tools/automerge-ref's dump.mjs prints (see
-// its README), so our reading of a file can be compared with the reference's byte for byte.
-#pragma once
+// The canonical JSON form of a document, as tools/automerge-ref's dump.mjs writes it.
 
-#include <automerge/document.h>
+#include <automerge/canonical_json.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <map>
-#include <string>
 
-namespace automerge::testing {
+namespace automerge {
 
-enum class Conflicts : std::uint8_t { Winner, All };
-
-inline std::string json_string(std::string_view text)
+std::string json_string(std::string_view text)
 {
     std::string out = "\"";
     for (char const c : text) {
@@ -54,7 +50,7 @@ inline std::string json_string(std::string_view text)
 }
 
 // A double as ECMAScript's Number.prototype.toString writes it.
-inline std::string es_number(double x)
+std::string es_number(double x)
 {
     if (std::isnan(x))
         return "\"NaN\"";
@@ -89,7 +85,7 @@ inline std::string es_number(double x)
     return out + "e" + exponent;
 }
 
-inline std::string hex_bytes(std::span<std::uint8_t const> bytes)
+std::string to_hex(std::span<std::uint8_t const> bytes)
 {
     std::string out;
     for (std::uint8_t const b : bytes) {
@@ -100,7 +96,7 @@ inline std::string hex_bytes(std::span<std::uint8_t const> bytes)
     return out;
 }
 
-inline std::string canonical_scalar(ScalarValue const& value)
+std::string canonical_scalar(ScalarValue const& value)
 {
     return std::visit(
         [](auto const& v) -> std::string {
@@ -118,34 +114,37 @@ inline std::string canonical_scalar(ScalarValue const& value)
             else if constexpr (std::is_same_v<T, std::string>)
                 return "{\"str\":" + json_string(v) + "}";
             else if constexpr (std::is_same_v<T, std::vector<std::uint8_t>>)
-                return "{\"bytes\":\"" + hex_bytes(v) + "\"}";
+                return "{\"bytes\":\"" + to_hex(v) + "\"}";
             else if constexpr (std::is_same_v<T, Counter>)
                 return "{\"counter\":" + std::to_string(v.value) + "}";
             else if constexpr (std::is_same_v<T, Timestamp>)
                 return "{\"timestamp\":" + std::to_string(v.millis) + "}";
             else
-                return "{\"unknown\":\"" + hex_bytes(v.bytes) + "\"}";
+                return "{\"unknown\":\"" + to_hex(v.bytes) + "\"}";
         },
         value);
 }
 
-inline std::string canonical_object(Document const& doc, ObjId const& obj, Conflicts conflicts);
+std::string op_id_text(ExId const& id) { return std::to_string(id.counter) + "@" + to_hex(id.actor); }
 
-inline std::string canonical_value(Document const& doc, Value const& value, Conflicts conflicts)
+namespace {
+
+std::string canonical_object(Document const& doc, ObjId const& obj, Conflicts conflicts);
+
+std::string canonical_value(Document const& doc, Value const& value, Conflicts conflicts)
 {
     if (auto const* obj = as_object(value))
         return canonical_object(doc, obj->id, conflicts);
     return canonical_scalar(std::get<ScalarValue>(value));
 }
 
-inline std::string canonical_slot(Document const& doc, std::vector<Conflict> const& all, Conflicts conflicts)
+std::string canonical_slot(Document const& doc, std::vector<Conflict> const& all, Conflicts conflicts)
 {
     if (all.size() == 1 || conflicts == Conflicts::Winner)
         return canonical_value(doc, all.back().value, conflicts);
     std::map<std::string, std::string> by_id; // sorted as strings, as the reference sorts them
     for (Conflict const& c : all)
-        by_id.emplace(std::to_string(c.id.counter) + "@" + hex_bytes(c.id.actor),
-            canonical_value(doc, c.value, conflicts));
+        by_id.emplace(op_id_text(c.id), canonical_value(doc, c.value, conflicts));
     std::string out = "{\"_conflicts\":{";
     for (auto const& [id, value] : by_id)
         out += json_string(id) + ":" + value + ",";
@@ -153,7 +152,7 @@ inline std::string canonical_slot(Document const& doc, std::vector<Conflict> con
     return out + "}";
 }
 
-inline std::string canonical_object(Document const& doc, ObjId const& obj, Conflicts conflicts)
+std::string canonical_object(Document const& doc, ObjId const& obj, Conflicts conflicts)
 {
     auto const type = doc.object_type(obj);
     if (type == ObjType::Text)
@@ -173,16 +172,45 @@ inline std::string canonical_object(Document const& doc, ObjId const& obj, Confl
     }
     return out + "}}";
 }
+} // namespace
 
-inline std::string canonical_json(Document const& doc, Conflicts conflicts)
+std::string canonical_json(Document const& doc, Conflicts conflicts)
 {
     std::string out = "{\"heads\":[";
     bool first = true;
     for (ChangeHash const& head : doc.heads()) {
-        out += (first ? "\"" : ",\"") + hex_bytes(head.bytes) + "\"";
+        out += (first ? "\"" : ",\"") + to_hex(head.bytes) + "\"";
         first = false;
     }
     return out + "],\"doc\":" + canonical_object(doc, root_obj, conflicts) + "}";
 }
 
-} // namespace automerge::testing
+std::size_t nesting_depth(Document const& doc)
+{
+    std::size_t deepest = 0;
+    std::vector<std::pair<ObjId, std::size_t>> pending { { root_obj, 1 } };
+    auto visit = [&](std::vector<Conflict> const& all, std::size_t depth) {
+        for (Conflict const& c : all) {
+            if (auto const* obj = as_object(c.value))
+                pending.emplace_back(obj->id, depth + 1);
+        }
+    };
+    while (!pending.empty()) {
+        auto const [obj, depth] = pending.back();
+        pending.pop_back();
+        deepest = std::max(deepest, depth);
+        auto const type = doc.object_type(obj);
+        if (type == ObjType::Text)
+            continue;
+        if (type == ObjType::List) {
+            for (std::size_t i = 0; i < doc.length(obj); ++i)
+                visit(doc.get_all(obj, i), depth);
+        } else {
+            for (std::string const& key : doc.keys(obj))
+                visit(doc.get_all(obj, key), depth);
+        }
+    }
+    return deepest;
+}
+
+} // namespace automerge
