@@ -47,10 +47,7 @@ std::optional<OpId> put_unchanged(DocumentState& state, Target const& target, Ke
     StoredOp const& top = *visible.back();
     if (top.action != Action::Set)
         return std::nullopt;
-    ScalarValue shown = top.value;
-    if (auto* counter = std::get_if<Counter>(&shown))
-        counter->value = static_cast<std::int64_t>(
-            static_cast<std::uint64_t>(counter->value) + static_cast<std::uint64_t>(top.increment_total));
+    ScalarValue const shown = shown_value(top);
     // Values compare as the types they are: an int is not a uint, 0.0 equals -0.0, NaN equals nothing.
     if (!(shown == value))
         return std::nullopt;

@@ -36,12 +36,7 @@ Value value_of(StoredOp const& op, OpSet const& ops)
 {
     if (auto const type = made_type(op.action))
         return Value { ObjectRef { ops.export_id(op.id), *type } };
-    Value value { std::in_place_type<ScalarValue>, op.value };
-    if (auto* counter = std::get_if<Counter>(&std::get<ScalarValue>(value)))
-        // Two's complement wrap-around, as every replica does the same sum.
-        counter->value = static_cast<std::int64_t>(
-            static_cast<std::uint64_t>(counter->value) + static_cast<std::uint64_t>(op.increment_total));
-    return value;
+    return Value { shown_value(op) };
 }
 
 Element const* visible_element(Sequence const& sequence, std::size_t index)

@@ -48,6 +48,16 @@ bool is_visible(StoredOp const& op) noexcept
     return is_value && op.hiding_succ == 0;
 }
 
+ScalarValue shown_value(StoredOp const& op)
+{
+    ScalarValue value = op.value;
+    if (auto* counter = std::get_if<Counter>(&value))
+        // Two's complement wrap-around, as every replica does the same sum.
+        counter->value = static_cast<std::int64_t>(
+            static_cast<std::uint64_t>(counter->value) + static_cast<std::uint64_t>(op.increment_total));
+    return value;
+}
+
 std::optional<std::int64_t> increment_delta(ScalarValue const& value) noexcept
 {
     if (auto const* i = std::get_if<std::int64_t>(&value))

@@ -33,6 +33,9 @@ struct StoredOp {
 // counter do not hide it; anything else that names an op as pred does.
 [[nodiscard]] bool is_visible(StoredOp const& op) noexcept;
 
+// The value a Set op shows: a counter with the increments that name it added.
+[[nodiscard]] ScalarValue shown_value(StoredOp const& op);
+
 // The integer delta of an Increment op, or nullopt when its value is not an integer.
 [[nodiscard]] std::optional<std::int64_t> increment_delta(ScalarValue const& value) noexcept;
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
 namespace {
@@ -279,6 +280,65 @@ TEST(CounterMerge, CountersInAListAddUp)
     ASSERT_TRUE(b.increment(list, 0, 1));
     sync({ &a, &b });
     EXPECT_EQ(a.get(list, 0), scalar(Counter { 2 }));
+}
+
+} // namespace
+
+namespace {
+
+// Putting the value a key already shows writes no new value: no change when it stands alone,
+// one delete of the losing values when it wins a conflict, a real put for another type.
+TEST(MapConflict, PutOfTheShownValueWritesNoValue)
+{
+    struct Case {
+        char const* name;
+        ScalarValue first;
+        ScalarValue again;
+        bool writes;
+    };
+    Case const cases[] = {
+        { "same int", std::int64_t { 3 }, std::int64_t { 3 }, false },
+        { "same string", std::string("x"), std::string("x"), false },
+        { "zero and minus zero", 0.0, -0.0, false },
+        { "int then uint", std::int64_t { 3 }, std::uint64_t { 3 }, true },
+        { "NaN equals nothing", std::nan(""), std::nan(""), true },
+    };
+    for (Case const& c : cases) {
+        SCOPED_TRACE(c.name);
+        Document doc(kA);
+        ASSERT_TRUE(doc.put(root_obj, "k", c.first));
+        auto const heads = doc.heads();
+        ASSERT_TRUE(doc.put(root_obj, "k", c.again));
+        EXPECT_EQ(doc.heads() != heads, c.writes);
+    }
+    // A counter compares by its current value.
+    Document counter(kA);
+    ASSERT_TRUE(counter.put(root_obj, "n", Counter { 1 }));
+    ASSERT_TRUE(counter.increment(root_obj, "n", 2));
+    auto const heads = counter.heads();
+    ASSERT_TRUE(counter.put(root_obj, "n", Counter { 3 }));
+    EXPECT_EQ(counter.heads(), heads);
+}
+
+TEST(MapConflict, PutOfTheWinningValueDeletesTheLosers)
+{
+    Document a(kA);
+    Document b(kB);
+    ASSERT_TRUE(a.put(root_obj, "k", std::string("from a")));
+    ASSERT_TRUE(b.put(root_obj, "k", std::string("from b")));
+    sync({ &a, &b });
+    a.begin_transaction();
+    ASSERT_TRUE(a.put(root_obj, "k", std::string("from b")));
+    EXPECT_EQ(a.pending_ops(), 1u);
+    a.commit();
+    auto const change = a.get_last_local_change();
+    ASSERT_TRUE(change);
+    ASSERT_EQ(change->ops.size(), 1u);
+    EXPECT_EQ(change->ops[0].action, Action::Delete);
+    // b's op stays and is now the only value.
+    auto const all = a.get_all(root_obj, "k");
+    ASSERT_EQ(all.size(), 1u);
+    EXPECT_EQ(all[0], (Conflict { str("from b"), ExId { 1, kB } }));
 }
 
 } // namespace
