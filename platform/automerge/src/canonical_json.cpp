@@ -159,19 +159,27 @@ std::string canonical_object(Document const& doc, ObjId const& obj, Conflicts co
         return "{\"_text\":" + json_string(doc.text(obj)) + "}";
     if (type == ObjType::List) {
         std::string out = "{\"_list\":[";
-        for (std::size_t i = 0; i < doc.length(obj); ++i)
-            out += (i ? "," : "") + canonical_slot(doc, doc.get_all(obj, i), conflicts);
+        // Appended piece by piece: GCC 12 warns falsely (-Wrestrict) about `"," + string`.
+        for (std::size_t i = 0; i < doc.length(obj); ++i) {
+            if (i > 0)
+                out += ',';
+            out += canonical_slot(doc, doc.get_all(obj, i), conflicts);
+        }
         return out + "]}";
     }
     std::string out = type == ObjType::Table ? "{\"_table\":{" : "{\"_map\":{";
     bool first = true;
     for (std::string const& key : doc.keys(obj)) {
-        out += (first ? "" : ",") + json_string(key) + ":"
-            + canonical_slot(doc, doc.get_all(obj, key), conflicts);
+        if (!first)
+            out += ',';
+        out += json_string(key);
+        out += ':';
+        out += canonical_slot(doc, doc.get_all(obj, key), conflicts);
         first = false;
     }
     return out + "}}";
 }
+
 } // namespace
 
 std::string canonical_json(Document const& doc, Conflicts conflicts)
@@ -179,7 +187,9 @@ std::string canonical_json(Document const& doc, Conflicts conflicts)
     std::string out = "{\"heads\":[";
     bool first = true;
     for (ChangeHash const& head : doc.heads()) {
-        out += (first ? "\"" : ",\"") + to_hex(head.bytes) + "\"";
+        out += first ? "\"" : ",\"";
+        out += to_hex(head.bytes);
+        out += '"';
         first = false;
     }
     return out + "],\"doc\":" + canonical_object(doc, root_obj, conflicts) + "}";

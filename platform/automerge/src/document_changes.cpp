@@ -192,8 +192,15 @@ base::Result<void, ApplyError> apply_all_hashed(DocumentState& state, std::vecto
         if (!state.history.contains(change.hash) && !state.queue.contains(change.hash))
             state.queue.push(std::move(change));
     }
-    while (auto ready = state.queue.take_ready(state.history))
-        TRY(apply_change(state, std::move(*ready)));
+    // A bad change is dropped and the rest still applied: stopping would leave ready changes in
+    // the queue, which save() writes out and a load of that file then trips over.
+    std::optional<ApplyError> first_error;
+    while (auto ready = state.queue.take_ready(state.history)) {
+        if (auto applied = apply_change(state, std::move(*ready)); !applied && !first_error)
+            first_error = applied.error();
+    }
+    if (first_error)
+        return base::unexpected(*first_error);
     return {};
 }
 

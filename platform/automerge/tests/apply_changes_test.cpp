@@ -198,6 +198,26 @@ TEST(ApplyChanges, ReusedOpIdsAreRejected)
     EXPECT_EQ(result.error(), ApplyError::OpIdReused);
 }
 
+TEST(ApplyChanges, ABadChangeInABatchLeavesNothingHalfQueued)
+{
+    // The bad change comes first; the good one after it is ready too and must not stay queued,
+    // or save() writes it out unapplied and the saved file no longer loads.
+    Change bad = base_change();
+    bad.seq = 2;
+    Change good = base_change();
+    good.actors = { kB };
+    good.ops[0].key = std::string("other");
+    Document doc(ActorId { 0x0c });
+    auto const result = doc.apply_changes({ bad, good });
+    ASSERT_FALSE(result);
+    EXPECT_EQ(result.error(), ApplyError::SeqOutOfOrder);
+    EXPECT_EQ(doc.keys(root_obj), std::vector<std::string> { "other" });
+    EXPECT_TRUE(doc.missing_deps().empty());
+    auto const again = Document::load(doc.save());
+    ASSERT_TRUE(again);
+    EXPECT_EQ(again->heads(), doc.heads());
+}
+
 TEST(ApplyChanges, ApplyingCommitsThePendingTransaction)
 {
     Document a(kA, CommitMode::Manual);
