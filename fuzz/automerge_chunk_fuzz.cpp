@@ -4,16 +4,12 @@
 // Each input is loaded twice: as it is, and with the checksums of its uncompressed chunks made
 // right, since a mutated chunk almost never keeps a valid SHA-256 prefix and the decoders behind
 // the checksum would otherwise go untested.
-#include <automerge/byte_reader.h>
+#include "fixed_checksums.h"
+
 #include <automerge/chunk.h>
-#include <automerge/leb128.h>
 
 #include <base/verify.h>
 
-#include <nettle/sha2.h>
-
-#include <algorithm>
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -45,34 +41,6 @@ void check_document(std::span<std::uint8_t const> chunk)
     VERIFY(automerge::encode_document(again.value(), automerge::Deflate::Never) == bytes);
 }
 
-constexpr std::array<std::uint8_t, 4> magic { 0x85, 0x6f, 0x4a, 0x83 };
-
-// Rewrites the checksum of each uncompressed chunk to match its contents, stopping at the first
-// thing that is not a chunk frame.
-std::vector<std::uint8_t> with_fixed_checksums(std::span<std::uint8_t const> input)
-{
-    std::vector<std::uint8_t> bytes(input.begin(), input.end());
-    std::size_t at = 0;
-    while (at + 9 <= bytes.size()
-        && std::equal(magic.begin(), magic.end(), bytes.begin() + static_cast<long>(at))) {
-        automerge::ByteReader length_in { std::span(bytes).subspan(at + 9) };
-        auto const length = automerge::decode_uleb128(length_in);
-        if (!length || *length > length_in.remaining())
-            break;
-        std::size_t const end = at + 9 + length_in.position() + static_cast<std::size_t>(*length);
-        if (bytes[at + 8] != static_cast<std::uint8_t>(automerge::ChunkType::Compressed)) {
-            sha256_ctx context;
-            sha256_init(&context);
-            sha256_update(&context, end - (at + 8), bytes.data() + at + 8);
-            std::array<std::uint8_t, SHA256_DIGEST_SIZE> digest {};
-            sha256_digest(&context, digest.size(), digest.data());
-            std::copy(digest.begin(), digest.begin() + 4, bytes.begin() + static_cast<long>(at + 4));
-        }
-        at = end;
-    }
-    return bytes;
-}
-
 void check_load(std::span<std::uint8_t const> input)
 {
     std::size_t const size = input.size();
@@ -98,6 +66,6 @@ extern "C" int LLVMFuzzerTestOneInput(std::uint8_t const* data, std::size_t size
 {
     std::span<std::uint8_t const> const input(data, size);
     check_load(input);
-    check_load(with_fixed_checksums(input));
+    check_load(fuzz::with_fixed_checksums(input));
     return 0;
 }

@@ -78,11 +78,13 @@ std::string es_number(double x)
             + digits.substr(static_cast<std::size_t>(n));
     if (-6 < n && n <= 0)
         return out + "0." + std::string(static_cast<std::size_t>(-n), '0') + digits;
-    std::string const exponent = (n - 1 >= 0 ? "+" : "-") + std::to_string(std::abs(n - 1));
     out += digits.substr(0, 1);
-    if (k > 1)
-        out += "." + digits.substr(1);
-    return out + "e" + exponent;
+    if (k > 1) {
+        out += '.';
+        out += digits.substr(1);
+    }
+    out += n - 1 >= 0 ? "e+" : "e-";
+    return out + std::to_string(std::abs(n - 1));
 }
 
 std::string to_hex(std::span<std::uint8_t const> bytes)

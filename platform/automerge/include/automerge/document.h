@@ -125,8 +125,8 @@ public:
     [[nodiscard]] std::vector<ChangeHash> missing_deps() const;
 
     // Applies changes in causal order: a change whose deps are missing waits until they arrive,
-    // one already known is ignored. On an error the offending change is dropped; the changes
-    // applied before it stay.
+    // one already known is ignored. A change that cannot be applied is dropped and the rest still
+    // apply; the error names the first such change.
     [[nodiscard]] base::Result<void, ApplyError> apply_changes(std::vector<Change> changes);
     [[nodiscard]] base::Result<void, ApplyError> merge(Document const& other);
     // A copy of the committed state that writes as a new actor.
