@@ -12,35 +12,6 @@ namespace vrel_ui::persist {
 
 namespace {
 
-std::string describe(automerge::ApplyError error)
-{
-    using automerge::ApplyError;
-    switch (error) {
-    case ApplyError::MalformedChange:
-        return "a change without an author or with a bad actor index";
-    case ApplyError::SeqOutOfOrder:
-        return "a change out of its author's sequence";
-    case ApplyError::OpIdReused:
-        return "a change reusing its author's op ids";
-    case ApplyError::UnknownObject:
-        return "a change to an unknown object";
-    case ApplyError::UnknownElement:
-        return "a change to an unknown list element";
-    case ApplyError::UnknownPredecessor:
-        return "a change overwriting an unknown value";
-    case ApplyError::InvalidOp:
-        return "an invalid operation";
-    }
-    return "a change that does not apply";
-}
-
-std::string describe(automerge::LoadError const& error)
-{
-    if (auto const* codec = std::get_if<automerge::CodecError>(&error))
-        return automerge::to_string(*codec);
-    return describe(std::get<automerge::ApplyError>(error));
-}
-
 // The size of the document chunk the file starts with: magic, checksum, type 0, LEB128 length.
 std::size_t leading_document_size(std::span<std::uint8_t const> bytes)
 {
@@ -68,7 +39,7 @@ Recovered recover_prefix(automerge::LoadResult loaded)
         for (automerge::DecodedChange& decoded : chunk.changes)
             changes.push_back(std::move(decoded.change));
         if (auto const applied = result.document.apply_changes(std::move(changes)); !applied) {
-            result.why = describe(automerge::LoadError { applied.error() });
+            result.why = automerge::to_string(automerge::LoadError { applied.error() });
             return result;
         }
         result.kept_bytes = chunk.offset + chunk.size;

@@ -17,35 +17,6 @@ namespace {
 
 using automerge::Document;
 
-std::string_view describe(automerge::ApplyError error)
-{
-    using automerge::ApplyError;
-    switch (error) {
-    case ApplyError::MalformedChange:
-        return "malformed change";
-    case ApplyError::SeqOutOfOrder:
-        return "change sequence numbers out of order";
-    case ApplyError::OpIdReused:
-        return "op ids reused";
-    case ApplyError::UnknownObject:
-        return "op on an unknown object";
-    case ApplyError::UnknownElement:
-        return "op on an unknown list element";
-    case ApplyError::UnknownPredecessor:
-        return "op overwrites an unknown op";
-    case ApplyError::InvalidOp:
-        return "invalid op";
-    }
-    return "unknown error";
-}
-
-std::string describe(automerge::LoadError const& error)
-{
-    if (auto const* codec = std::get_if<automerge::CodecError>(&error))
-        return automerge::to_string(*codec);
-    return std::string(describe(std::get<automerge::ApplyError>(error)));
-}
-
 std::string_view describe(automerge::ChunkType type)
 {
     switch (type) {
@@ -82,8 +53,8 @@ std::optional<Document> load_input(std::filesystem::path const& file, std::ostre
     auto loaded = Document::load(*bytes);
     if (!loaded) {
         fail(err, file,
-            "not a whole Automerge file: " + describe(loaded.error()) + " (vrel-doc check " + file.string()
-                + " shows what is recoverable)");
+            "not a whole Automerge file: " + automerge::to_string(loaded.error()) + " (vrel-doc check "
+                + file.string() + " shows what is recoverable)");
         return std::nullopt;
     }
     return std::move(loaded).value();
@@ -173,8 +144,8 @@ int check(std::filesystem::path const& file, std::ostream& out, std::ostream& er
     // What a load of the whole chunks gives: their changes still have to fit together.
     auto const recovered = Document::load(std::span(*bytes).first(result.valid_bytes));
     if (!recovered) {
-        out << "load: fails: " << describe(recovered.error()) << "\n";
-        fail(err, file, "the changes do not load: " + describe(recovered.error()));
+        out << "load: fails: " << automerge::to_string(recovered.error()) << "\n";
+        fail(err, file, "the changes do not load: " + automerge::to_string(recovered.error()));
         return 1;
     }
     out << "heads:";
@@ -202,7 +173,7 @@ int merge(std::filesystem::path const& a, std::filesystem::path const& b, std::f
     if (!other)
         return 1;
     if (auto merged = doc->merge(*other); !merged) {
-        fail(err, b, "does not merge into " + a.string() + ": " + std::string(describe(merged.error())));
+        fail(err, b, "does not merge into " + a.string() + ": " + automerge::to_string(merged.error()));
         return 1;
     }
     if (!save_checked(*doc, output, err))
@@ -220,8 +191,8 @@ int compact(std::filesystem::path const& file, std::ostream& out, std::ostream& 
     auto doc = Document::load(*bytes);
     if (!doc) {
         fail(err, file,
-            "damaged, not compacted: " + describe(doc.error()) + " (run vrel-doc check " + file.string()
-                + ")");
+            "damaged, not compacted: " + automerge::to_string(doc.error()) + " (run vrel-doc check "
+                + file.string() + ")");
         return 1;
     }
     auto const written = save_checked(*doc, file, err);

@@ -4,6 +4,7 @@
 #include <automerge/codec_error.h>
 
 #include <cstdint>
+#include <string>
 #include <variant>
 
 namespace automerge {
@@ -30,5 +31,9 @@ enum class ApplyError : std::uint8_t {
 
 // Bytes that did not load: they are not valid chunks, or their changes do not fit together.
 using LoadError = std::variant<CodecError, ApplyError>;
+
+// One readable phrase, such as "a change to an unknown object".
+[[nodiscard]] std::string to_string(ApplyError error);
+[[nodiscard]] std::string to_string(LoadError const& error);
 
 } // namespace automerge
