@@ -84,6 +84,34 @@ base::Result<Change, CodecError> read_change_contents(Bytes contents, DecodeLimi
     return change;
 }
 
+// A document chunk keeps of a change only what our encoder writes back: its actor table becomes
+// the author followed by the other actors its ops name, in id order, and its columns the known
+// ones in their shortest encoding. A change chunk with more than that would get another hash once
+// saved, and every change after it would name a change that is gone, so it is refused on the way
+// in rather than corrupting the file on the way out.
+bool survives_save(Change const& change, Bytes contents)
+{
+    std::vector<ActorId> used;
+    auto const mark = [&](OpId id) {
+        if (id.actor != 0 && id.actor < change.actors.size())
+            used.push_back(change.actors[id.actor]);
+    };
+    for (Op const& op : change.ops) {
+        if (op.obj != root_id)
+            mark(op.obj);
+        if (auto const* elem = std::get_if<ElemId>(&op.key); elem && !elem->is_head())
+            mark(elem->id);
+        std::for_each(op.pred.begin(), op.pred.end(), mark);
+    }
+    std::sort(used.begin(), used.end());
+    used.erase(std::unique(used.begin(), used.end()), used.end());
+    std::erase(used, change.actors[0]);
+    if (!std::equal(used.begin(), used.end(), change.actors.begin() + 1, change.actors.end()))
+        return false;
+    std::vector<std::uint8_t> const again = change_contents(change);
+    return std::equal(again.begin(), again.end(), contents.begin(), contents.end());
+}
+
 base::Result<DecodedChange, CodecError> decode_change_contents(
     Checksum checksum, Bytes contents, DecodeLimits const& limits)
 {
@@ -93,6 +121,8 @@ base::Result<DecodedChange, CodecError> decode_change_contents(
     auto change = read_change_contents(contents, limits);
     if (!change)
         return base::unexpected(inside_chunk(std::move(change).error()));
+    if (!survives_save(*change, contents))
+        return base::unexpected(CodecError { ErrorCode::NotReproducible, "change chunk" });
     DecodedChange decoded { std::move(change).value(), {},
         write_chunk(ChunkType::Change, checksum, contents) };
     std::copy(digest.begin(), digest.end(), decoded.hash.bytes.begin());

@@ -65,6 +65,8 @@ std::string_view describe(ErrorCode code) noexcept
         return "unexpected trailing bytes";
     case ErrorCode::ShortContents:
         return "field runs past the end of the chunk";
+    case ErrorCode::NotReproducible:
+        return "change that would not survive a save unchanged";
     }
     return "unknown error";
 }

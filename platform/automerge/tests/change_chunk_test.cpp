@@ -175,12 +175,23 @@ TEST(ChangeChunk, RejectsBadChunksTable)
     Buffer const bad_actor { 0, 1, 1, 1, 1, 0, 0, 0, 3, 1, 2, 2, 2, 0x42, 2, 0x7f, 1, 0x7f, 1, 0x7f, 5 };
     // Two ops in the key and action columns, one in the insert column.
     Buffer const mismatch { 0, 1, 1, 1, 1, 0, 0, 0, 3, 0x15, 3, 0x34, 1, 0x42, 2, 2, 1, 'a', 1, 2, 1 };
+    // Changes a saved document could not give back as they came, so their hash would change.
+    Buffer const unused_actor = encode_change(Change { .actors = { actor(1), actor(9) },
+        .seq = 1,
+        .start_op = 1,
+        .ops = { Op { .key = std::string("k"), .value = true } } });
+    Buffer const actors_out_of_order = encode_change(Change { .actors = { actor(1), actor(9), actor(5) },
+        .seq = 1,
+        .start_op = 1,
+        .ops = { Op { .key = std::string("k"), .value = true, .pred = { OpId { 3, 1 }, OpId { 4, 2 } } } } });
     struct Bad {
         char const* name;
         Buffer bytes;
         ErrorCode want;
     };
     Bad const bad[] = {
+        { "an actor no op names", unused_actor, ErrorCode::NotReproducible },
+        { "other actors out of id order", actors_out_of_order, ErrorCode::NotReproducible },
         { "empty", {}, ErrorCode::Truncated },
         { "header only", prefix(good, 8), ErrorCode::Truncated },
         { "truncated contents", prefix(good, good.size() - 1), ErrorCode::Truncated },

@@ -61,6 +61,9 @@ enum class ErrorCode : std::uint8_t {
     TrailingBytes,
     // A field of a chunk runs past the end of the chunk's contents.
     ShortContents,
+    // A change chunk that a saved document could not give back byte for byte (unknown columns,
+    // actors no op names, encodings other than the shortest): once saved it would hash otherwise.
+    NotReproducible,
 };
 
 struct CodecError {
