@@ -3,6 +3,7 @@
 #include "chunk_header.h"
 #include "deflate.h"
 #include "op_columns.h"
+#include "op_references.h"
 
 #include <automerge/byte_writer.h>
 #include <automerge/chunk.h>
@@ -96,13 +97,8 @@ bool survives_save(Change const& change, Bytes contents)
         if (id.actor != 0 && id.actor < change.actors.size())
             used.push_back(change.actors[id.actor]);
     };
-    for (Op const& op : change.ops) {
-        if (op.obj != root_id)
-            mark(op.obj);
-        if (auto const* elem = std::get_if<ElemId>(&op.key); elem && !elem->is_head())
-            mark(elem->id);
-        std::for_each(op.pred.begin(), op.pred.end(), mark);
-    }
+    for (Op const& op : change.ops)
+        for_each_referenced_id(op, mark);
     std::sort(used.begin(), used.end());
     used.erase(std::unique(used.begin(), used.end()), used.end());
     std::erase(used, change.actors[0]);

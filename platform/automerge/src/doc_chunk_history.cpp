@@ -5,6 +5,7 @@
 // the change of its author whose counter range holds it, and the changes are hashed in dependency
 // order so that each can name its dependencies by hash. The hashes of the changes nothing depends
 // on must then be the heads the chunk lists.
+#include "op_references.h"
 #include "sha256.h"
 
 #include <automerge/chunk.h>
@@ -119,13 +120,8 @@ void set_actors(Change& change, std::uint32_t author, DocumentData const& docume
 {
     std::vector<bool> used(document.actors.size(), false);
     auto const mark = [&](OpId id) { used[id.actor] = true; };
-    for (Op const& op : change.ops) {
-        if (op.obj != root_id)
-            mark(op.obj);
-        if (auto const* elem = std::get_if<ElemId>(&op.key); elem && !elem->is_head())
-            mark(elem->id);
-        std::for_each(op.pred.begin(), op.pred.end(), mark);
-    }
+    for (Op const& op : change.ops)
+        for_each_referenced_id(op, mark);
     std::vector<std::uint32_t> local(document.actors.size(), 0);
     change.actors.push_back(document.actors[author]);
     for (std::uint32_t actor = 0; actor < document.actors.size(); ++actor) {
