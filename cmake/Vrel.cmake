@@ -5,11 +5,12 @@ function(vrel_warnings target)
     target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow -Wnon-virtual-dtor -Wcast-align
         -Wunused -Woverloaded-virtual -Wimplicit-fallthrough -Wno-missing-field-initializers -Werror)
     # GCC 12's flow-based warnings misfire on the standard library: maybe-uninitialized on
-    # std::variant and std::optional under -O1, and stringop-overflow, restrict and array-bounds
-    # on std::vector inserts once -O3 inlines them (GCC bugs 105651, 106199, 107852).
+    # std::variant and std::optional under -O1, and stringop-overflow, stringop-overread, restrict
+    # and array-bounds on std::vector inserts and compares once -O3 inlines them (GCC bugs 105651,
+    # 106199, 107852).
     if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
         target_compile_options(${target} PRIVATE -Wno-maybe-uninitialized -Wno-stringop-overflow
-            -Wno-restrict -Wno-array-bounds)
+            -Wno-stringop-overread -Wno-restrict -Wno-array-bounds)
     endif()
 endfunction()
 
